@@ -1,0 +1,31 @@
+#pragma once
+// ModR/M and SIB addressing: the register operand named by the reg field and the
+// register-or-memory operand named by mod and r/m, with the displacement bytes.
+#include <cstdint>
+
+#include "decoder/decoded_instruction.h"
+
+namespace vexa {
+
+// Decodes the ModR/M byte at `modrm` (and SIB/displacement after it) in the
+// addressing form of the effective address size. regOperand and rmOperand must
+// be zeroed by the caller; registers get bare numbers (class bits 0). Adds every
+// byte consumed to the record's length and sets hasModRM (and hasSIB).
+bool DecodeModRM(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
+                 OperandDescriptor* rmOperand, bool address32);
+bool DecodeModRM32(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
+                   OperandDescriptor* rmOperand);
+bool DecodeModRM16(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
+                   OperandDescriptor* rmOperand);
+
+// Number of immediate bytes of a full-size operand: 1 when not wide, else 4 or 2.
+constexpr uint8_t ImmediateSize(bool operand32, bool wide) { return !wide ? 1 : (operand32 ? 4 : 2); }
+
+// Reads n (0-4) little-endian bytes.
+inline uint32_t ReadLittleEndian(const uint8_t* bytes, unsigned n) {
+    uint32_t value = 0;
+    for (unsigned i = 0; i < n; ++i) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+    return value;
+}
+
+}  // namespace vexa

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the tests and the workbench need,
+# when any is missing. Runs apt-get as root, or through sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake make pkg-config
+  libgtest-dev libbenchmark-dev
+  libzydis-dev libcapstone-dev
+  clang libclang-rt-14-dev
+  g++-mingw-w64-i686
+  wine wine32:i386 fonts-wine
+  xvfb xauth
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then sudo_cmd=(sudo); else
+    echo "install-deps: not root and no sudo; install these packages by hand: ${packages[*]}" >&2
+    exit 1
+  fi
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
