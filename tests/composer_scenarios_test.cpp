@@ -168,8 +168,12 @@ TEST(ComposerScenario, EditorSizesFollowTheOpcodeAndMode) {
         c.Set(ComposerByte::Opcode1, k.opcode1);
         EXPECT_EQ(c.state.dispUsed, k.dispSize != 0) << k.name;
         EXPECT_EQ(c.state.immUsed, k.immSize != 0) << k.name;
-        if (k.dispSize != 0) EXPECT_EQ(c.EditorSize(ByteEditor::Displacement), k.dispSize) << k.name;
-        if (k.immSize != 0) EXPECT_EQ(c.EditorSize(ByteEditor::Immediate), k.immSize) << k.name;
+        if (k.dispSize != 0) {
+            EXPECT_EQ(c.EditorSize(ByteEditor::Displacement), k.dispSize) << k.name;
+        }
+        if (k.immSize != 0) {
+            EXPECT_EQ(c.EditorSize(ByteEditor::Immediate), k.immSize) << k.name;
+        }
         EXPECT_FALSE(c.state.modrmUsed) << k.name;
     }
 }
