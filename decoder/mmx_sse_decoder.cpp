@@ -1,6 +1,7 @@
 #include "decoder/mmx_sse_decoder.h"
 
 #include "decoder/mnemonic_list.h"
+#include "decoder/mnemonic_tables.h"
 #include "decoder/modrm.h"
 
 namespace vexa {
@@ -8,72 +9,14 @@ namespace {
 
 constexpr uint8_t kRepPrefix = 0xF3;
 
-// Second-byte MMX names (the class-12 part of the two-byte mnemonic table);
-// a temporary private copy until the shared table exists.
-uint16_t TwoByteMnemonic(uint8_t second) {
-    switch (second) {
-        case 0x60: return Mnemonic::Punpcklbw;
-        case 0x61: return Mnemonic::Punpcklwd;
-        case 0x62: return Mnemonic::Punpckldq;
-        case 0x63: return Mnemonic::Packsswb;
-        case 0x64: return Mnemonic::Pcmpgtb;
-        case 0x65: return Mnemonic::Pcmpgtw;
-        case 0x66: return Mnemonic::Pcmpgtd;
-        case 0x67: return Mnemonic::Packuswb;
-        case 0x68: return Mnemonic::Punpckhbw;
-        case 0x69: return Mnemonic::Punpckhwd;
-        case 0x6A: return Mnemonic::Punpckhdq;
-        case 0x6B: return Mnemonic::Packssdw;
-        case 0x6E: return Mnemonic::Movd;
-        case 0x6F: return Mnemonic::Movq;
-        case 0x74: return Mnemonic::Pcmpeqb;
-        case 0x75: return Mnemonic::Pcmpeqw;
-        case 0x76: return Mnemonic::Pcmpeqd;
-        case 0x77: return Mnemonic::Emms;
-        case 0x7E: return Mnemonic::Movd;
-        case 0x7F: return Mnemonic::Movq;
-        case 0xD1: return Mnemonic::Psrlw;
-        case 0xD2: return Mnemonic::Psrld;
-        case 0xD3: return Mnemonic::Psrlq;
-        case 0xD5: return Mnemonic::Pmullw;
-        case 0xD8: return Mnemonic::Psubusb;
-        case 0xD9: return Mnemonic::Psubusw;
-        case 0xDB: return Mnemonic::Pand;
-        case 0xDC: return Mnemonic::Paddusb;
-        case 0xDD: return Mnemonic::Paddusw;
-        case 0xDF: return Mnemonic::Pandn;
-        case 0xE1: return Mnemonic::Psraw;
-        case 0xE2: return Mnemonic::Psrad;
-        case 0xE4: return Mnemonic::Pullhuw;
-        case 0xE5: return Mnemonic::Pmulhw;
-        case 0xE8: return Mnemonic::Psubsb;
-        case 0xE9: return Mnemonic::Psubsw;
-        case 0xEB: return Mnemonic::Por;
-        case 0xEC: return Mnemonic::Paddsb;
-        case 0xED: return Mnemonic::Paddsw;
-        case 0xEF: return Mnemonic::Pxor;
-        case 0xF1: return Mnemonic::Psllw;
-        case 0xF2: return Mnemonic::Pslld;
-        case 0xF3: return Mnemonic::Psllq;
-        case 0xF5: return Mnemonic::Pmaddwd;
-        case 0xF8: return Mnemonic::Psubb;
-        case 0xF9: return Mnemonic::Psubw;
-        case 0xFA: return Mnemonic::Psubd;
-        case 0xFC: return Mnemonic::Paddb;
-        case 0xFD: return Mnemonic::Paddw;
-        case 0xFE: return Mnemonic::Paddd;
-        default: return Mnemonic::None;
-    }
-}
-
 // Shift-by-immediate groups 0F 71, 72, 73, by the ModR/M reg field.
 constexpr uint16_t kShiftGroups[3][8] = {
-    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrlw, Mnemonic::None, Mnemonic::Psraw, Mnemonic::None,
-     Mnemonic::Psllw, Mnemonic::None},
-    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrld, Mnemonic::None, Mnemonic::Psrad, Mnemonic::None,
-     Mnemonic::Pslld, Mnemonic::None},
-    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrlq, Mnemonic::None, Mnemonic::None, Mnemonic::None,
-     Mnemonic::Psllq, Mnemonic::None},
+    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrlw, Mnemonic::None, Mnemonic::Psraw, Mnemonic::None, Mnemonic::Psllw,
+     Mnemonic::None},
+    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrld, Mnemonic::None, Mnemonic::Psrad, Mnemonic::None, Mnemonic::Pslld,
+     Mnemonic::None},
+    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrlq, Mnemonic::None, Mnemonic::None, Mnemonic::None, Mnemonic::Psllq,
+     Mnemonic::None},
 };
 constexpr uint8_t kFirstShiftGroup = 0x71;
 constexpr uint8_t kLastShiftGroup = 0x73;
@@ -126,8 +69,8 @@ bool StoreMmxMove(DecodedInstruction* record, uint8_t second, OperandDescriptor*
     return store ? StoreOperands(record, rm, reg, nullptr) : StoreOperands(record, reg, rm, nullptr);
 }
 
-bool StoreShiftGroup(const uint8_t* bytes, DecodedInstruction* record, unsigned lengthAtModRM,
-                     OperandDescriptor* reg, OperandDescriptor* rm) {
+bool StoreShiftGroup(const uint8_t* bytes, DecodedInstruction* record, unsigned lengthAtModRM, OperandDescriptor* reg,
+                     OperandDescriptor* rm) {
     const uint8_t second = bytes[1];
     if (second < kFirstShiftGroup || second > kLastShiftGroup) return false;
     const uint16_t mnemonic = kShiftGroups[second - kFirstShiftGroup][reg->reg & 7];
@@ -156,7 +99,7 @@ uint16_t ScalarArithmeticMnemonic(uint8_t second) {
 bool DecodeMmx(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes sizes) {
     if (bytes == nullptr || record == nullptr) return false;
     const uint8_t second = bytes[1];
-    record->mnemonic = TwoByteMnemonic(second);
+    record->mnemonic = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
     // emms has no ModR/M byte; the byte after it belongs to the next instruction.
     if (record->mnemonic == Mnemonic::Emms) {
         record->operandCount = 0;
