@@ -8,26 +8,26 @@
 
 namespace vexa::fpu {
 
-// Table 1: the arithmetic row, by reg field (D8 and DC memory forms, D8 and DC
-// register forms).
+// The arithmetic row, by reg field (D8 and DC memory forms).
 constexpr uint16_t kArithmeticRow[8] = {
     Mnemonic::Fadd, Mnemonic::Fmul, Mnemonic::Fcom, Mnemonic::Fcomp,
     Mnemonic::Fsub, Mnemonic::Fsubr, Mnemonic::Fdiv, Mnemonic::Fdivr,
 };
 
-// Table 2: real load/store, reg 0-3 of an odd escape (D9, DD memory forms).
+// Real load/store, reg 0-3 of an odd escape (D9, DD memory forms).
 constexpr uint16_t kRealLoadStoreRow[4] = {Mnemonic::Fld, Mnemonic::None, Mnemonic::Fst, Mnemonic::Fstp};
 
-// Table 3: integer arithmetic, by reg field (DA, DE memory forms).
+// Integer arithmetic, by reg field (DA, DE memory forms).
 constexpr uint16_t kIntegerArithmeticRow[8] = {
     Mnemonic::Fiadd, Mnemonic::Fimul, Mnemonic::Ficom, Mnemonic::Ficomp,
     Mnemonic::Fisub, Mnemonic::Fisubr, Mnemonic::Fidiv, Mnemonic::Fidivr,
 };
 
-// Table 4: integer load/store, reg 0-3 of an odd escape (DB, DF memory forms).
+// Integer load/store, reg 0-3 of an odd escape (DB, DF memory forms).
 constexpr uint16_t kIntegerLoadStoreRow[4] = {Mnemonic::Fild, Mnemonic::None, Mnemonic::Fist, Mnemonic::Fistp};
 
-// Table 5: D9 E0-FF, by the low five bits of the second byte.
+// The D9 E0-FF row (constants, transcendentals, stack control), by the low
+// five bits of the second byte.
 constexpr uint16_t kD9ConstantRow[32] = {
     Mnemonic::Fchs,  Mnemonic::Fabs,   Mnemonic::None,   Mnemonic::None,    // E0-E3
     Mnemonic::Ftst,  Mnemonic::Fxam,   Mnemonic::None,   Mnemonic::None,    // E4-E7
@@ -39,10 +39,10 @@ constexpr uint16_t kD9ConstantRow[32] = {
     Mnemonic::Frndint, Mnemonic::Fscale, Mnemonic::Fsin, Mnemonic::Fcos,    // FC-FF
 };
 
-// Table 6: DB E0-E3.
+// The DB E0-E3 row (8087/287 control).
 constexpr uint16_t kDbControlRow[4] = {Mnemonic::Feni, Mnemonic::Fdisi, Mnemonic::Fclex, Mnemonic::Finit};
 
-// Table 7: memory control forms of the odd escapes, reg 4-7, indexed by
+// Memory control forms of the odd escapes, reg 4-7, indexed by
 // 4 * (escape bits 1-2) + (reg - 4). fldenv and fstenv address an environment
 // image whose layout follows the effective operand size (28 bytes in 32-bit
 // form, 14 in 16-bit form), so their size is decided at decode time.
@@ -78,7 +78,7 @@ constexpr ControlForm kMemoryControlRow[16] = {
 // Register forms (mod 11) by escape and reg field: each row covers the eight
 // second bytes C0+8r .. C7+8r, with i = the r/m field naming st(i). A row with
 // onlyRm >= 0 holds a single instruction at that r/m value. Rows covered by
-// Tables 5 and 6 are empty here; those tables are consulted first.
+// the D9 E0-FF and DB E0-E3 rows are empty here; those rows are consulted first.
 enum class StackOperands : uint8_t {
     None,        // no operands
     StI,         // st(i)
@@ -107,7 +107,7 @@ constexpr RegisterForm kRegisterRows[8][8] = {
         {Mnemonic::Fdiv, StackOperands::StStI, -1},
         {Mnemonic::Fdivr, StackOperands::StStI, -1},
     },
-    // D9 (E0-FF come from Table 5)
+    // D9 (E0-FF come from kD9ConstantRow)
     {
         {Mnemonic::Fld, StackOperands::StI, -1},
         {Mnemonic::Fxch, StackOperands::StI, -1},
@@ -129,7 +129,7 @@ constexpr RegisterForm kRegisterRows[8][8] = {
         kNoRegisterForm,
         kNoRegisterForm,
     },
-    // DB (E0-E3 come from Table 6)
+    // DB (E0-E3 come from kDbControlRow)
     {
         {Mnemonic::Fcmovnb, StackOperands::StStI, -1},
         {Mnemonic::Fcmovne, StackOperands::StStI, -1},
@@ -187,7 +187,7 @@ constexpr RegisterForm kRegisterRows[8][8] = {
     },
 };
 
-// Memory forms other than Table 7, by escape: the row naming the operation by
+// Memory forms other than the control forms, by escape: the row naming the operation by
 // reg field (reg 0-7 for an even escape, 0-3 for an odd one) and the operand's
 // size.
 struct MemoryRow {

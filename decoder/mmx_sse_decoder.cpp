@@ -9,17 +9,31 @@ namespace {
 
 constexpr uint8_t kRepPrefix = 0xF3;
 
-// Shift-by-immediate groups 0F 71, 72, 73, by the ModR/M reg field.
-constexpr uint16_t kShiftGroups[3][8] = {
-    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrlw, Mnemonic::None, Mnemonic::Psraw, Mnemonic::None, Mnemonic::Psllw,
-     Mnemonic::None},
-    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrld, Mnemonic::None, Mnemonic::Psrad, Mnemonic::None, Mnemonic::Pslld,
-     Mnemonic::None},
-    {Mnemonic::None, Mnemonic::None, Mnemonic::Psrlq, Mnemonic::None, Mnemonic::None, Mnemonic::None, Mnemonic::Psllq,
-     Mnemonic::None},
+// Shift-by-immediate groups 0F 71 (words), 72 (dwords), 73 (qword): reg 2
+// shifts right logically, reg 4 arithmetically, reg 6 left.
+struct ShiftGroup {
+    uint16_t logicalRight;
+    uint16_t arithmeticRight;
+    uint16_t left;
 };
 constexpr uint8_t kFirstShiftGroup = 0x71;
 constexpr uint8_t kLastShiftGroup = 0x73;
+constexpr ShiftGroup kShiftGroups[3] = {
+    {Mnemonic::Psrlw, Mnemonic::Psraw, Mnemonic::Psllw},
+    {Mnemonic::Psrld, Mnemonic::Psrad, Mnemonic::Pslld},
+    {Mnemonic::Psrlq, Mnemonic::None, Mnemonic::Psllq},
+};
+
+uint16_t ShiftGroupMnemonic(uint8_t second, uint8_t reg) {
+    if (second < kFirstShiftGroup || second > kLastShiftGroup) return Mnemonic::None;
+    const ShiftGroup& group = kShiftGroups[second - kFirstShiftGroup];
+    switch (reg) {
+        case 2: return group.logicalRight;
+        case 4: return group.arithmeticRight;
+        case 6: return group.left;
+        default: return Mnemonic::None;
+    }
+}
 
 // Scalar single-precision arithmetic row F3 0F 51-5F.
 constexpr uint8_t kFirstScalarArithmetic = 0x51;
@@ -71,9 +85,7 @@ bool StoreMmxMove(DecodedInstruction* record, uint8_t second, OperandDescriptor*
 
 bool StoreShiftGroup(const uint8_t* bytes, DecodedInstruction* record, unsigned lengthAtModRM, OperandDescriptor* reg,
                      OperandDescriptor* rm) {
-    const uint8_t second = bytes[1];
-    if (second < kFirstShiftGroup || second > kLastShiftGroup) return false;
-    const uint16_t mnemonic = kShiftGroups[second - kFirstShiftGroup][reg->reg & 7];
+    const uint16_t mnemonic = ShiftGroupMnemonic(bytes[1], reg->reg & 7);
     if (mnemonic == Mnemonic::None) return false;
     record->mnemonic = mnemonic;
     // The reg field named the operation; its slot carries the shift count.
