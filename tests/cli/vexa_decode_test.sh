@@ -55,6 +55,16 @@ run;                     expect_status 2 "no bytes";       expect_err_line "no i
 run "$(printf '90%.0s' {1..26})"; expect_status 2 "26 bytes"; expect_err_line "more than 25 bytes" "26 bytes"
 run "$(printf '90%.0s' {1..25})"; expect_status 0 "25 bytes"
 
+# The two lines, in both modes, with the upper-case switch.
+expect_decode $'mov\tword ptr [bx+si+12], ax' "89 40 12 " --16 89 40 12
+expect_decode $'mov\tword ptr [eax+12], ax' "66 89 40 12 " "66 89 40 12"
+expect_decode $'MOV\tWORD PTR [EAX+12], AX' "66 89 40 12 " --upper 66894012
+expect_decode $'mov\tword ptr [bx+si+0], ax' "89 40 00 " --32 --16 8940
+expect_decode $'lock rep movsb\t' "F0 F3 A4 " F0F3A4
+expect_decode $'jmp\t$+4' "66 E9 00 00 " 66 E9
+expect_decode $'INVALID\t' "FF " FF D8
+expect_decode $'INVALID\t' "66 " --upper 66 FF D8
+
 # Every decode prints exactly two lines; the bytes line ends with a space.
 for hex in 90 "0F 0B" 6689C0 F0 C3 "D9 C9" "66 0F 6F C1"; do
   run $hex
