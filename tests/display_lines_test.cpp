@@ -31,13 +31,6 @@ const DecodedInstruction kMovToMemory =
                                 RegisterOperand(RC::Gpr16, 0)},
                 3);
 
-TEST(DisplayLines, JoinsWithTabAndListsTheInstructionBytes) {
-    const Lines lines = Build({0x89, 0x40, 0x12, 0x77}, kMovToMemory, true, false);
-    EXPECT_TRUE(lines.ok);
-    EXPECT_STREQ(lines.instruction, "mov\tword ptr [bx+si+12], ax");
-    EXPECT_STREQ(lines.bytes, "89 40 12 ");
-}
-
 TEST(DisplayLines, UpperCaseChangesOnlyLettersOfTheInstructionLine) {
     const DecodedInstruction d = Instruction(
         Mnemonic::Add, {MemoryOperand(MemorySize::Dword, Present(RC::Gpr32, 3), 0, 0, 1, 0xF8), ImmediateOperand(1, 0xAB)},
@@ -45,25 +38,6 @@ TEST(DisplayLines, UpperCaseChangesOnlyLettersOfTheInstructionLine) {
     const Lines lines = Build({0xF0, 0x26, 0xab}, d, true, true);
     EXPECT_STREQ(lines.instruction, "LOCK ADD\tDWORD PTR ES:[EBX-8], 0AB");
     EXPECT_STREQ(lines.bytes, "F0 26 AB ");
-}
-
-TEST(DisplayLines, TabStandsWithoutOperands) {
-    const Lines lines = Build({0x90}, Instruction(Mnemonic::Nop, {}, 1), true, false);
-    EXPECT_STREQ(lines.instruction, "nop\t");
-    EXPECT_STREQ(lines.bytes, "90 ");
-}
-
-TEST(DisplayLines, InvalidShowsOneByte) {
-    DecodedInstruction d = Instruction(Mnemonic::Invalid, {}, 1);
-    d.decodeFlags = DecodeFlag::Invalid;
-    const Lines lines = Build({0x66, 0x0F, 0xFF}, d, true, true);
-    EXPECT_STREQ(lines.instruction, "INVALID\t");
-    EXPECT_STREQ(lines.bytes, "66 ");
-}
-
-TEST(DisplayLines, BytesReadPastTheGivenOnesShowAsZero) {
-    const Lines lines = Build({0x89}, kMovToMemory, true, false);
-    EXPECT_STREQ(lines.bytes, "89 00 00 ");
 }
 
 TEST(DisplayLines, FailuresShowTheErrorTextUnchangedAndNoBytes) {

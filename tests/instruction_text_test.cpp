@@ -72,16 +72,6 @@ TEST(InstructionText, AssemblesMnemonicAndOperands) {
     }
 }
 
-TEST(InstructionText, MissingPointersWriteNothing) {
-    const DecodedInstruction d = Instruction(Mnemonic::Nop, {});
-    char a[kInstructionTextSize] = "stale", b[kInstructionTextSize] = "stale";
-    EXPECT_FALSE(FormatInstruction(nullptr, a, b));
-    EXPECT_FALSE(FormatInstruction(&d, nullptr, b));
-    EXPECT_FALSE(FormatInstruction(&d, a, nullptr));
-    EXPECT_STREQ(a, "stale");
-    EXPECT_STREQ(b, "stale");
-}
-
 TEST(InstructionText, UnprintableOperandFailsKeepingEarlierOperands) {
     const DecodedInstruction d = Instruction(
         Mnemonic::Retn, {RegisterOperand(RC::Gpr32, 0), DispOperand(OperandKind::Constant, 3, 8), RegisterOperand(RC::Gpr32, 1)});

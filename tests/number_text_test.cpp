@@ -66,10 +66,6 @@ TEST(NumberText, MatchesTheDocumentedTexts) {
     }
 }
 
-TEST(NumberText, EveryOperationRefusesAMissingBuffer) {
-    for (const NumberCase& c : kNumberCases) EXPECT_FALSE(c.format(c.value, nullptr)) << c.operation;
-}
-
 // The leading-zero rule over a whole width: a text never starts with a letter,
 // and the digits read back as the value.
 TEST(NumberText, ShortestAndSignedReadBackOverAll16BitValues) {

@@ -54,13 +54,5 @@ TEST(SizeKeyword, TextOfEveryCode) {
     EXPECT_STREQ(text, "ptr ");
 }
 
-TEST(SizeKeyword, RefusesMissingPointers) {
-    OperandDescriptor operand{};
-    char text[32] = "stale";
-    EXPECT_FALSE(FormatSizeKeyword(nullptr, text));
-    EXPECT_STREQ(text, "stale");
-    EXPECT_FALSE(FormatSizeKeyword(&operand, nullptr));
-}
-
 }  // namespace
 }  // namespace vexa

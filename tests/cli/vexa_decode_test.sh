@@ -65,15 +65,6 @@ expect_decode $'jmp\t$+4' "66 E9 00 00 " 66 E9
 expect_decode $'INVALID\t' "FF " FF D8
 expect_decode $'INVALID\t' "66 " --upper 66 FF D8
 
-# Every decode prints exactly two lines; the bytes line ends with a space.
-for hex in 90 "0F 0B" 6689C0 F0 C3 "D9 C9" "66 0F 6F C1"; do
-  run $hex
-  expect_status 0 "$hex"
-  [ "$(printf %s "$out" | wc -l)" -eq 2 ] || fail "$hex: expected two lines, got $(printf %q "$out")"
-  bytes_line=$(printf %s "$out" | sed -n 2p)
-  [[ -z "$bytes_line" || "$bytes_line" == *" " ]] || fail "$hex: bytes line $(printf %q "$bytes_line")"
-done
-
 # --batch: the same lines as single runs, bad lines reported by number.
 printf '90\n0F 0B\nzz\n\nC3\n' >"$tmp/in"
 run --batch
@@ -82,10 +73,6 @@ expected=$(rm "$tmp/in"; for hex in 90 "0F 0B" C3; do "$bin" $hex; done; echo x)
 expect_out "$expected" "batch output"
 [[ "$err" == *"line 3: "*"'zz'"* && "$err" == *"line 4: no instruction bytes"* ]] || fail "batch errors: $(printf %q "$err")"
 
-printf '90\n' >"$tmp/in"
-run --batch --upper --16
-expect_status 0 "good batch"
-rm "$tmp/in"
 
 # --json: one valid object per instruction, holding both lines.
 if command -v python3 >/dev/null 2>&1; then
