@@ -73,7 +73,6 @@ expected=$(rm "$tmp/in"; for hex in 90 "0F 0B" C3; do "$bin" $hex; done; echo x)
 expect_out "$expected" "batch output"
 [[ "$err" == *"line 3: "*"'zz'"* && "$err" == *"line 4: no instruction bytes"* ]] || fail "batch errors: $(printf %q "$err")"
 
-
 # --json: one valid object per instruction, holding both lines.
 if command -v python3 >/dev/null 2>&1; then
   printf '90\n66 89 40 12\nF0 F3 A4\n0F 0B\n' >"$tmp/in"
