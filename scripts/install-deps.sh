@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-i686
   wine wine32:i386 fonts-wine
   xvfb xauth
+  python3
 )
 
 sudo_cmd=()
