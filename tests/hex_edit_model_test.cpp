@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct TypingCase {
     std::vector<uint8_t> bytes;
     uint32_t caret;
 };
+
+void PrintTo(const TypingCase& c, std::ostream* out) { *out << c.name; }
 
 class Typing : public ::testing::TestWithParam<TypingCase> {};
 
