@@ -1,12 +1,108 @@
 #include "decoder/fpu_decoder.h"
 
-namespace vexa {
+#include "decoder/fpu_tables.h"
+#include "decoder/modrm.h"
 
-// Not decoded yet: every escape is refused (the caller records it as invalid).
-bool DecodeFpuEscape(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes) {
-    if (bytes == nullptr || record == nullptr) return false;
-    record->prefixFlags |= PrefixFlag::HasModRM;
+namespace vexa {
+namespace {
+
+constexpr uint8_t kEscapeD9 = 0xD9;
+constexpr uint8_t kEscapeDB = 0xDB;
+constexpr uint8_t kAx = MakeRegisterCode(RegisterClass::Gpr16, 0);
+
+// The register form named by a mod-11 second byte, or kNoRegisterForm. The
+// single-byte control rows (DB E0-E3, then D9 E0-FF) take precedence over the
+// per-escape rows.
+fpu::RegisterForm FindRegisterForm(uint8_t escape, uint8_t modrm) {
+    if (escape == kEscapeDB && modrm >= 0xE0 && modrm <= 0xE3) {
+        return {fpu::kDbControlRow[modrm & 3], fpu::StackOperands::None, -1};
+    }
+    if (escape == kEscapeD9 && modrm >= 0xE0) {
+        const uint16_t mnemonic = fpu::kD9ConstantRow[modrm & 0x1F];
+        if (mnemonic != Mnemonic::None) return {mnemonic, fpu::StackOperands::None, -1};
+    }
+    const fpu::RegisterForm& row = fpu::kRegisterRows[escape & 7][(modrm >> 3) & 7];
+    if (row.onlyRm >= 0 && row.onlyRm != (modrm & 7)) return fpu::kNoRegisterForm;
+    return row;
+}
+
+bool StoreStackOperands(DecodedInstruction* record, fpu::StackOperands pattern, uint8_t i) {
+    OperandDescriptor st{}, stI{};
+    MakeFpuRegister(&st, 0);
+    MakeFpuRegister(&stI, i);
+    switch (pattern) {
+        case fpu::StackOperands::None:
+            record->operandCount = 0;
+            return true;
+        case fpu::StackOperands::StI:
+            return StoreOperands(record, &stI, nullptr, nullptr);
+        case fpu::StackOperands::StStI:
+            return StoreOperands(record, &st, &stI, nullptr);
+        case fpu::StackOperands::StISt:
+            return StoreOperands(record, &stI, &st, nullptr);
+        case fpu::StackOperands::Ax: {
+            OperandDescriptor ax{};
+            ax.kind = OperandKind::Register;
+            ax.reg = kAx;
+            return StoreOperands(record, &ax, nullptr, nullptr);
+        }
+    }
     return false;
+}
+
+// A mod-11 second byte: one byte beyond the escape, operands on the stack.
+bool DecodeRegisterForm(const uint8_t* bytes, DecodedInstruction* record) {
+    const uint8_t modrm = bytes[1];
+    const fpu::RegisterForm form = FindRegisterForm(bytes[0], modrm);
+    // A register byte with no name would reach the memory forms only to be
+    // rejected there for not addressing memory; refuse it here instead.
+    if (form.mnemonic == Mnemonic::None) return false;
+    record->mnemonic = form.mnemonic;
+    AddInstructionLength(*record, 1);
+    return StoreStackOperands(record, form.operands, modrm & 7);
+}
+
+// Name and size of a memory form, given its escape and reg field.
+struct MemoryForm {
+    uint16_t mnemonic;
+    uint8_t memorySize;
+    bool valid;
+};
+
+MemoryForm FindMemoryForm(uint8_t escape, uint8_t reg, bool operand32) {
+    const bool oddEscape = (escape & 1) != 0;
+    if (oddEscape && reg >= 4) {
+        // Control forms: an empty slot still decodes, unnamed and unsized.
+        const fpu::ControlForm& form = fpu::kMemoryControlRow[4 * ((escape >> 1) & 3) + (reg - 4)];
+        uint8_t size = form.memorySize;
+        if (form.sizedByOperandSize) size = operand32 ? MemorySize::TwentyEightBytes : MemorySize::FourteenBytes;
+        return {form.mnemonic, size, true};
+    }
+    const fpu::MemoryRow& row = fpu::kMemoryRows[escape & 7];
+    const uint16_t mnemonic = row.mnemonics[reg];
+    return {mnemonic, row.memorySize, mnemonic != Mnemonic::None};
+}
+
+bool DecodeMemoryForm(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes sizes) {
+    OperandDescriptor reg{}, memory{};
+    if (!DecodeModRM(bytes + 1, record, &reg, &memory, sizes.address32)) return false;
+    if (memory.kind != OperandKind::Memory) return false;
+    const MemoryForm form = FindMemoryForm(bytes[0], reg.reg, sizes.operand32);
+    if (!form.valid) return false;
+    record->mnemonic = form.mnemonic;
+    memory.memorySize = form.memorySize;
+    return StoreOperands(record, &memory, nullptr, nullptr);
+}
+
+}  // namespace
+
+bool DecodeFpuEscape(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes sizes) {
+    if (bytes == nullptr || record == nullptr) return false;
+    // Every escape carries a ModR/M byte, decoded or not, so the workbench keeps
+    // offering it for editing.
+    record->prefixFlags |= PrefixFlag::HasModRM;
+    const bool registerForm = (bytes[1] >> 6) == 3;
+    return registerForm ? DecodeRegisterForm(bytes, record) : DecodeMemoryForm(bytes, record, sizes);
 }
 
 bool MakeFpuRegister(OperandDescriptor* operand, uint8_t i) {

@@ -1,14 +1,163 @@
 #include "decoder/mmx_sse_decoder.h"
 
-namespace vexa {
+#include "decoder/mnemonic_list.h"
+#include "decoder/mnemonic_tables.h"
+#include "decoder/modrm.h"
 
-// Not decoded yet: refused (the caller records the instruction as invalid).
-bool DecodeMmx(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes) {
-    return bytes != nullptr && record != nullptr && false;
+namespace vexa {
+namespace {
+
+constexpr uint8_t kRepPrefix = 0xF3;
+
+// Shift-by-immediate groups 0F 71 (words), 72 (dwords), 73 (qword): reg 2
+// shifts right logically, reg 4 arithmetically, reg 6 left.
+struct ShiftGroup {
+    uint16_t logicalRight;
+    uint16_t arithmeticRight;
+    uint16_t left;
+};
+constexpr uint8_t kFirstShiftGroup = 0x71;
+constexpr uint8_t kLastShiftGroup = 0x73;
+constexpr ShiftGroup kShiftGroups[3] = {
+    {Mnemonic::Psrlw, Mnemonic::Psraw, Mnemonic::Psllw},
+    {Mnemonic::Psrld, Mnemonic::Psrad, Mnemonic::Pslld},
+    {Mnemonic::Psrlq, Mnemonic::None, Mnemonic::Psllq},
+};
+
+uint16_t ShiftGroupMnemonic(uint8_t second, uint8_t reg) {
+    if (second < kFirstShiftGroup || second > kLastShiftGroup) return Mnemonic::None;
+    const ShiftGroup& group = kShiftGroups[second - kFirstShiftGroup];
+    switch (reg) {
+        case 2: return group.logicalRight;
+        case 4: return group.arithmeticRight;
+        case 6: return group.left;
+        default: return Mnemonic::None;
+    }
 }
 
-bool DecodeSseScalar(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes) {
-    return bytes != nullptr && record != nullptr && false;
+// Scalar single-precision arithmetic row F3 0F 51-5F.
+constexpr uint8_t kFirstScalarArithmetic = 0x51;
+constexpr uint8_t kLastScalarArithmetic = 0x5F;
+constexpr uint16_t kScalarArithmeticRow[15] = {
+    Mnemonic::Sqrtss, Mnemonic::Rsqrtss, Mnemonic::Rcpss, Mnemonic::None,  Mnemonic::None,
+    Mnemonic::None,   Mnemonic::None,    Mnemonic::Addss, Mnemonic::Mulss, Mnemonic::None,
+    Mnemonic::None,   Mnemonic::Subss,   Mnemonic::Minss, Mnemonic::Divss, Mnemonic::Maxss,
+};
+
+void MakeRegisterOf(OperandDescriptor* operand, uint8_t registerClass) {
+    operand->reg |= MakeRegisterCode(registerClass, 0);
+}
+
+// A register operand takes the class; a memory operand the size.
+void CompleteRmOperand(OperandDescriptor* operand, uint8_t registerClass, uint8_t memorySize) {
+    if (operand->kind == OperandKind::Memory) {
+        operand->memorySize = memorySize;
+    } else {
+        MakeRegisterOf(operand, registerClass);
+    }
+}
+
+// The imm8 that follows ModR/M, SIB and displacement. `bytes` is the 0Fh byte
+// and `lengthAtModRM` the record's length before DecodeModRM ran.
+void TakeImmediate8(const uint8_t* bytes, DecodedInstruction* record, unsigned lengthAtModRM,
+                    OperandDescriptor* operand) {
+    const unsigned addressingBytes = InstructionLength(*record) - lengthAtModRM;
+    *operand = OperandDescriptor{};
+    operand->kind = OperandKind::Immediate;
+    operand->immSize = 1;
+    operand->imm = bytes[2 + addressingBytes];
+    AddInstructionLength(*record, 1);
+}
+
+bool IsMoveDataOrQuad(uint16_t mnemonic) { return mnemonic == Mnemonic::Movd || mnemonic == Mnemonic::Movq; }
+
+// movd/movq: 0F 6E/6F load mm from r/m, 0F 7E/7F store mm to r/m (bit 4).
+bool StoreMmxMove(DecodedInstruction* record, uint8_t second, OperandDescriptor* reg, OperandDescriptor* rm) {
+    MakeRegisterOf(reg, RegisterClass::Mmx);
+    if (record->mnemonic == Mnemonic::Movd) {
+        CompleteRmOperand(rm, RegisterClass::Gpr32, MemorySize::Dword);
+    } else {
+        CompleteRmOperand(rm, RegisterClass::Mmx, MemorySize::Qword);
+    }
+    const bool store = (second & 0x10) != 0;
+    return store ? StoreOperands(record, rm, reg, nullptr) : StoreOperands(record, reg, rm, nullptr);
+}
+
+bool StoreShiftGroup(const uint8_t* bytes, DecodedInstruction* record, unsigned lengthAtModRM, OperandDescriptor* reg,
+                     OperandDescriptor* rm) {
+    const uint16_t mnemonic = ShiftGroupMnemonic(bytes[1], reg->reg & 7);
+    if (mnemonic == Mnemonic::None) return false;
+    record->mnemonic = mnemonic;
+    // The reg field named the operation; its slot carries the shift count.
+    TakeImmediate8(bytes, record, lengthAtModRM, reg);
+    CompleteRmOperand(rm, RegisterClass::Mmx, MemorySize::Qword);
+    return StoreOperands(record, rm, reg, nullptr);
+}
+
+// The scalar forms are chosen by a rep prefix that is both the last repeat
+// prefix and the byte right before 0Fh. The byte before 0Fh is only looked at
+// when a repeat prefix was seen, so it is always a prefix of this instruction.
+bool HasScalarPrefix(const uint8_t* bytes, const DecodedInstruction& record) {
+    return HasRepeatPrefix(record) && RepeatIsRep(record) && bytes[-1] == kRepPrefix;
+}
+
+uint16_t ScalarArithmeticMnemonic(uint8_t second) {
+    if (second < kFirstScalarArithmetic || second > kLastScalarArithmetic) return Mnemonic::None;
+    return kScalarArithmeticRow[second - kFirstScalarArithmetic];
+}
+
+}  // namespace
+
+bool DecodeMmx(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes sizes) {
+    if (bytes == nullptr || record == nullptr) return false;
+    const uint8_t second = bytes[1];
+    record->mnemonic = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
+    // emms has no ModR/M byte; the byte after it belongs to the next instruction.
+    if (record->mnemonic == Mnemonic::Emms) {
+        record->operandCount = 0;
+        return true;
+    }
+    OperandDescriptor reg{}, rm{};
+    const unsigned lengthAtModRM = InstructionLength(*record);
+    if (!DecodeModRM(bytes + 2, record, &reg, &rm, sizes.address32)) return false;
+    if (IsMoveDataOrQuad(record->mnemonic)) return StoreMmxMove(record, second, &reg, &rm);
+    if (record->mnemonic == Mnemonic::None) return StoreShiftGroup(bytes, record, lengthAtModRM, &reg, &rm);
+    MakeRegisterOf(&reg, RegisterClass::Mmx);
+    CompleteRmOperand(&rm, RegisterClass::Mmx, MemorySize::Qword);
+    return StoreOperands(record, &reg, &rm, nullptr);
+}
+
+bool DecodeSseScalar(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes sizes) {
+    if (bytes == nullptr || record == nullptr) return false;
+    OperandDescriptor reg{}, rm{}, immediate{};
+    const unsigned lengthAtModRM = InstructionLength(*record);
+    if (!DecodeModRM(bytes + 2, record, &reg, &rm, sizes.address32)) return false;
+    // Without the scalar prefix these opcodes are packed or other SSE forms the
+    // decoder does not name: their addressing bytes are counted, nothing more.
+    if (!HasScalarPrefix(bytes, *record)) return true;
+
+    MakeRegisterOf(&reg, RegisterClass::Xmm);
+    CompleteRmOperand(&rm, RegisterClass::Xmm, MemorySize::Dword);
+    const uint8_t second = bytes[1];
+    switch (second) {
+        case 0x10:
+            record->mnemonic = Mnemonic::Movss;
+            return StoreOperands(record, &reg, &rm, nullptr);
+        case 0x11:
+            record->mnemonic = Mnemonic::Movss;
+            return StoreOperands(record, &rm, &reg, nullptr);
+        case 0xC2:
+            // The comparison predicate stays a plain number.
+            record->mnemonic = Mnemonic::Cmpss;
+            TakeImmediate8(bytes, record, lengthAtModRM, &immediate);
+            return StoreOperands(record, &reg, &rm, &immediate);
+        default:
+            break;
+    }
+    const uint16_t mnemonic = ScalarArithmeticMnemonic(second);
+    if (mnemonic == Mnemonic::None) return false;
+    record->mnemonic = mnemonic;
+    return StoreOperands(record, &reg, &rm, nullptr);
 }
 
 }  // namespace vexa

@@ -1,0 +1,140 @@
+#pragma once
+// Internal to the decoder: the state of one decode, shared by the main loop and
+// the class handlers, and the small operand builders they use.
+#include <cstdint>
+
+#include "decoder/decoded_instruction.h"
+#include "decoder/modrm.h"
+
+namespace vexa {
+
+// What a handler made of the bytes.
+enum class Outcome : uint8_t {
+    Decoded,  // an instruction; the caller names it from the table if the handler did not
+    Invalid,  // not an instruction: the caller takes the invalid path
+    Failed,   // the ModR/M decode failed: DecodeInstruction returns false
+};
+
+struct DecodeContext {
+    const uint8_t* bytes;     // the instruction's first byte (first prefix, if any)
+    DecodedInstruction* record;
+    EffectiveSizes sizes;     // fixed after the prefix scan
+    unsigned opcodePosition;  // number of prefixes
+    uint8_t opcode;           // the first byte that is not a prefix
+    uint8_t secondByte;       // the byte after 0Fh, for two-byte opcodes
+    uint8_t regField;         // ModR/M bits 3-5, once the ModR/M byte has been decoded
+    bool wide;                // opcode bit 0 for the classes that have a w bit
+    bool direction;           // opcode bit 1 for the classes that have a d bit
+    // Operand temps: A takes the ModR/M reg field, B the r/m operand.
+    OperandDescriptor a;
+    OperandDescriptor b;
+    OperandDescriptor c;
+
+    const uint8_t* Opcode() const { return bytes + opcodePosition; }
+
+    // Position of the next byte not yet consumed.
+    const uint8_t* Cursor() const { return bytes + InstructionLength(*record); }
+
+    // Reads n (0-4) little-endian bytes at the cursor and consumes them.
+    uint32_t Take(unsigned n) {
+        const uint32_t value = ReadLittleEndian(Cursor(), n);
+        AddInstructionLength(*record, n);
+        return value;
+    }
+
+    // Decodes the ModR/M byte at `modrm` into A and B under the effective address size.
+    bool DecodeModRMAt(const uint8_t* modrm) {
+        regField = (modrm[0] >> 3) & 7;
+        return DecodeModRM(modrm, record, &a, &b, sizes.address32);
+    }
+
+    void Name(uint16_t mnemonic) { record->mnemonic = mnemonic; }
+
+    void Store(const OperandDescriptor* first, const OperandDescriptor* second = nullptr,
+               const OperandDescriptor* third = nullptr) {
+        StoreOperands(record, first, second, third);
+    }
+};
+
+inline OperandDescriptor RegisterOperand(uint8_t registerClass, uint8_t number) {
+    OperandDescriptor operand{};
+    operand.kind = OperandKind::Register;
+    operand.reg = MakeRegisterCode(registerClass, number);
+    return operand;
+}
+
+// A general register sized by the effective operand size (8-bit when not wide).
+inline OperandDescriptor SizedRegisterOperand(uint8_t number, bool operand32, bool wide) {
+    OperandDescriptor operand = RegisterOperand(RegisterClass::Gpr8, number);
+    SetRegisterSize(&operand.reg, operand32, wide);
+    return operand;
+}
+
+// An immediate of `size` bytes read from the cursor.
+inline OperandDescriptor TakeImmediate(DecodeContext& ctx, unsigned size) {
+    OperandDescriptor operand{};
+    operand.kind = OperandKind::Immediate;
+    operand.immSize = static_cast<uint8_t>(size);
+    operand.imm = ctx.Take(size);
+    return operand;
+}
+
+// An imm8 at the cursor, sign-extended to the effective operand size.
+inline OperandDescriptor TakeSignExtendedImm8(DecodeContext& ctx) {
+    OperandDescriptor operand{};
+    operand.kind = OperandKind::Immediate;
+    const bool to16 = !ctx.sizes.operand32;
+    SignExtendImm8(static_cast<int8_t>(ctx.Take(1)), &operand.imm, to16);
+    operand.immSize = to16 ? 2 : 4;
+    return operand;
+}
+
+// 69/6B, 68/6A: a full-size immediate, or a sign-extended imm8 when opcode bit 1 is set.
+inline OperandDescriptor TakeWordOrSignExtendedImmediate(DecodeContext& ctx) {
+    if (ctx.opcode & 0x02) return TakeSignExtendedImm8(ctx);
+    return TakeImmediate(ctx, ctx.sizes.operand32 ? 4 : 2);
+}
+
+// A displacement-carrying operand (Relative, Constant, memory offset, FarPointer)
+// of `size` bytes read from the cursor; bytes 5 and 6 of a far pointer go to dispHigh.
+inline OperandDescriptor TakeDisplacement(DecodeContext& ctx, uint8_t kind, unsigned size) {
+    OperandDescriptor operand{};
+    operand.kind = kind;
+    operand.dispSize = static_cast<uint8_t>(size);
+    operand.disp = ctx.Take(size > 4 ? 4 : size);
+    if (size > 4) operand.dispHigh = static_cast<uint16_t>(ctx.Take(size - 4));
+    return operand;
+}
+
+inline bool IsMemory(const OperandDescriptor& operand) { return operand.kind == OperandKind::Memory; }
+
+// Gives the register in `operand` its class (its number stays).
+inline void SetRegisterClass(OperandDescriptor& operand, uint8_t registerClass) {
+    operand.reg = MakeRegisterCode(registerClass, operand.reg);
+}
+
+using Handler = Outcome (*)(DecodeContext&);
+
+struct OneByteHandler {
+    Handler handle;
+    bool hasModRM;
+    bool wideInBit0;
+    bool directionInBit1;
+    bool namedByTable;  // the one-byte mnemonic table names what the handler decodes
+};
+
+struct TwoByteHandler {
+    Handler handle;
+    bool hasModRM;
+    bool namedByTable;  // the two-byte mnemonic table names what the handler decodes
+};
+
+// Indexed by OpcodeClass (entry 0, the prefix class, is never dispatched).
+extern const OneByteHandler kOneByteHandlers[29];
+// Indexed by TwoByteClass 0-11.
+extern const TwoByteHandler kTwoByteHandlers[12];
+
+// The 0Fh escape: reads the second opcode byte and runs its class.
+Outcome DecodeTwoByteEscape(DecodeContext& ctx);
+
+}  // namespace vexa

@@ -1,0 +1,102 @@
+#include "decoder/decoder.h"
+
+#include "decoder/decode_context.h"
+#include "decoder/mnemonic_list.h"
+#include "decoder/mnemonic_tables.h"
+#include "decoder/opcode_classes.h"
+
+namespace vexa {
+namespace {
+
+constexpr unsigned kMaxPrefixes = 14;
+
+// Records one prefix byte in the record's prefix and repeat fields.
+void RecordPrefix(DecodedInstruction& record, uint8_t prefix) {
+    uint8_t segment = SegmentOverride::None;
+    switch (prefix) {
+        case 0x26: segment = SegmentOverride::Es; break;
+        case 0x2E: segment = SegmentOverride::Cs; break;
+        case 0x36: segment = SegmentOverride::Ss; break;
+        case 0x3E: segment = SegmentOverride::Ds; break;
+        case 0x64: segment = SegmentOverride::Fs; break;
+        case 0x65: segment = SegmentOverride::Gs; break;
+        case 0x66: record.prefixFlags |= PrefixFlag::OperandSizeOverride; return;
+        case 0x67: record.prefixFlags |= PrefixFlag::AddressSizeOverride; return;
+        case 0xF0: record.prefixFlags |= PrefixFlag::LockPrefix; return;
+        case 0xF2:
+        case 0xF3:
+            // The last F2h/F3h decides between repne and rep.
+            record.repeatAndLength = static_cast<uint8_t>((record.repeatAndLength & ~RepeatFlag::RepeatKind) |
+                                                          RepeatFlag::RepeatPrefix | (prefix & 1));
+            return;
+        default: return;
+    }
+    // The last segment prefix wins.
+    record.prefixFlags = static_cast<uint8_t>((record.prefixFlags & ~PrefixFlag::SegmentMask) |
+                                              (segment << PrefixFlag::SegmentShift));
+}
+
+// Not an instruction: the record keeps what had been stored so far, and the
+// repeat bits, but reads as INVALID, one byte long.
+bool MarkInvalid(DecodedInstruction& record) {
+    record.decodeFlags |= DecodeFlag::Invalid;
+    record.mnemonic = Mnemonic::Invalid;
+    SetInstructionLength(record, 1);
+    return true;
+}
+
+// Runs the handler of the opcode's class once the prefixes are known.
+Outcome DecodeOpcode(DecodeContext& ctx) {
+    DecodedInstruction& record = *ctx.record;
+    const uint8_t opcodeClass = kOneByteClassTable[ctx.opcode];
+    record.opcodeClass = opcodeClass;
+    if (opcodeClass == OpcodeClass::Prefix || opcodeClass >= OpcodeClass::kHandlerCount) return Outcome::Invalid;
+
+    const OneByteHandler& handler = kOneByteHandlers[opcodeClass];
+    if (handler.hasModRM && !ctx.DecodeModRMAt(ctx.Opcode() + 1)) return Outcome::Failed;
+    ctx.wide = handler.wideInBit0 && (ctx.opcode & 0x01) != 0;
+    ctx.direction = handler.directionInBit1 && (ctx.opcode & 0x02) != 0;
+    AddInstructionLength(record, 1);
+
+    const Outcome outcome = handler.handle(ctx);
+    if (outcome == Outcome::Decoded && handler.namedByTable) {
+        ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
+    }
+    return outcome;
+}
+
+}  // namespace
+
+bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
+    if (bytes == nullptr || record == nullptr) return false;
+    ResetRecord(record);
+
+    unsigned position = 0;
+    while (kOneByteClassTable[bytes[position]] == OpcodeClass::Prefix) {
+        RecordPrefix(*record, bytes[position]);
+        if (position == kMaxPrefixes) return MarkInvalid(*record);  // a fifteenth prefix
+        ++position;
+    }
+    SetInstructionLength(*record, position);
+
+    DecodeContext ctx{};
+    ctx.bytes = bytes;
+    ctx.record = record;
+    ctx.sizes = ComputeEffectiveSizes(is32BitMode, record->prefixFlags);
+    ctx.opcodePosition = position;
+    ctx.opcode = bytes[position];
+
+    switch (DecodeOpcode(ctx)) {
+        case Outcome::Failed: return false;
+        case Outcome::Invalid: return MarkInvalid(*record);
+        case Outcome::Decoded: break;
+    }
+    if (InstructionLength(*record) > kMaxInstructionLength) return MarkInvalid(*record);
+    return true;
+}
+
+bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record) {
+    return DecodeInstruction(bytes, record, mode32 != 0);
+}
+
+}  // namespace vexa

@@ -1,0 +1,366 @@
+// Handlers of the one-byte opcode classes. On entry the record's length counts
+// the prefixes, the opcode byte and, for the classes with a ModR/M byte, the
+// ModR/M, SIB and displacement bytes, so the cursor stands on the first
+// immediate or offset byte.
+#include "decoder/decode_context.h"
+#include "decoder/fpu_decoder.h"
+#include "decoder/mnemonic_list.h"
+#include "decoder/mnemonic_tables.h"
+
+namespace vexa {
+namespace {
+
+constexpr uint8_t kAccumulator = 0;
+constexpr uint8_t kCl = 1;
+constexpr uint8_t kDx = 2;
+
+Outcome Invalid(DecodeContext&) { return Outcome::Invalid; }
+
+// CD, D4, D5: int, aam, aad imm8.
+Outcome Imm8(DecodeContext& ctx) {
+    ctx.a = TakeImmediate(ctx, 1);
+    ctx.Store(&ctx.a);
+    return Outcome::Decoded;
+}
+
+// r/m and reg; d set: the register is the destination.
+Outcome RegRm(DecodeContext& ctx) {
+    SetOperandSize(&ctx.a, ctx.sizes.operand32, ctx.wide);
+    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
+    if (ctx.direction) {
+        ctx.Store(&ctx.a, &ctx.b);
+    } else {
+        ctx.Store(&ctx.b, &ctx.a);
+    }
+    return Outcome::Decoded;
+}
+
+// 62 bound, 63 arpl, 8D lea, C4 les, C5 lds.
+Outcome RegMemFixed(DecodeContext& ctx) {
+    const bool operand32 = ctx.sizes.operand32;
+    if (ctx.opcode == 0x63) {  // arpl r/m16, r16
+        SetRegisterClass(ctx.a, RegisterClass::Gpr16);
+        if (IsMemory(ctx.b)) {
+            ctx.b.memorySize = MemorySize::Word;
+        } else {
+            SetRegisterClass(ctx.b, RegisterClass::Gpr16);
+        }
+        ctx.Store(&ctx.b, &ctx.a);
+        return Outcome::Decoded;
+    }
+    if (!IsMemory(ctx.b)) return Outcome::Invalid;
+    SetRegisterSize(&ctx.a.reg, operand32, true);
+    switch (ctx.opcode) {
+        case 0x62: ctx.b.memorySize = operand32 ? MemorySize::Qword : MemorySize::Dword; break;
+        case 0x8D: ctx.b.memorySize = operand32 ? MemorySize::Dword : MemorySize::Word; break;
+        default: ctx.b.memorySize = operand32 ? MemorySize::Pointer48 : MemorySize::Dword; break;
+    }
+    ctx.Store(&ctx.a, &ctx.b);
+    return Outcome::Decoded;
+}
+
+// C6, C7: mov r/m, imm (reg field 0 only).
+Outcome MovRmImm(DecodeContext& ctx) {
+    if (ctx.regField != 0) return Outcome::Invalid;
+    ctx.Name(Mnemonic::Mov);
+    ctx.a = TakeImmediate(ctx, ImmediateSize(ctx.sizes.operand32, ctx.wide));
+    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
+    ctx.Store(&ctx.b, &ctx.a);
+    return Outcome::Decoded;
+}
+
+// E4-E7: in accumulator, imm8 / out imm8, accumulator.
+Outcome PortImm8(DecodeContext& ctx) {
+    ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
+    ctx.b = TakeImmediate(ctx, 1);
+    if (ctx.opcode & 0x02) {
+        ctx.Store(&ctx.b, &ctx.a);
+    } else {
+        ctx.Store(&ctx.a, &ctx.b);
+    }
+    return Outcome::Decoded;
+}
+
+// push/pop es, cs, ss, ds: the segment register is in opcode bits 3-4.
+Outcome SegmentPushPop(DecodeContext& ctx) {
+    ctx.a = RegisterOperand(RegisterClass::Segment, (ctx.opcode >> 3) & 3);
+    ctx.Store(&ctx.a);
+    return Outcome::Decoded;
+}
+
+// C2, CA: retn/retf imm16.
+Outcome ReturnImm16(DecodeContext& ctx) {
+    ctx.a = TakeDisplacement(ctx, OperandKind::Constant, 2);
+    ctx.Store(&ctx.a);
+    return Outcome::Decoded;
+}
+
+// 80-83: group 1 r/m, imm. 83 sign-extends an imm8 to the operand size.
+Outcome Group1(DecodeContext& ctx) {
+    ctx.Name(MnemonicIndexOf(kGroup1MnemonicTable[ctx.regField]));
+    if (!ctx.wide) {
+        ctx.a = TakeImmediate(ctx, 1);
+    } else if (ctx.opcode & 0x02) {
+        ctx.a = TakeSignExtendedImm8(ctx);
+    } else {
+        ctx.a = TakeImmediate(ctx, ctx.sizes.operand32 ? 4 : 2);
+    }
+    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
+    ctx.Store(&ctx.b, &ctx.a);
+    return Outcome::Decoded;
+}
+
+// D0-D3: shift by 1 or cl. F6, F7: group 3.
+Outcome ShiftOrGroup3(DecodeContext& ctx) {
+    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
+    if (ctx.opcode <= 0xD1) {
+        // The count 1 is implied by the opcode: shown, but not encoded.
+        ctx.Name(MnemonicIndexOf(kShiftGroupMnemonicTable[ctx.regField]));
+        ctx.a = OperandDescriptor{};
+        ctx.a.kind = OperandKind::Immediate;
+        ctx.a.immSize = 1;
+        ctx.a.imm = 1;
+        ctx.Store(&ctx.b, &ctx.a);
+        return Outcome::Decoded;
+    }
+    if (ctx.opcode <= 0xD3) {
+        ctx.Name(MnemonicIndexOf(kShiftGroupMnemonicTable[ctx.regField]));
+        ctx.a = RegisterOperand(RegisterClass::Gpr8, kCl);
+        ctx.Store(&ctx.b, &ctx.a);
+        return Outcome::Decoded;
+    }
+    const uint16_t mnemonic = MnemonicIndexOf(kGroup3MnemonicTable[ctx.regField]);
+    ctx.Name(mnemonic);
+    if (mnemonic == Mnemonic::Invalid) return Outcome::Invalid;
+    if (mnemonic == Mnemonic::Test) {
+        ctx.a = TakeImmediate(ctx, ImmediateSize(ctx.sizes.operand32, ctx.wide));
+        ctx.Store(&ctx.b, &ctx.a);
+    } else {
+        ctx.Store(&ctx.b);
+    }
+    return Outcome::Decoded;
+}
+
+// String instructions, and in/out with the port in dx.
+Outcome StringOrPortDx(DecodeContext& ctx) {
+    if (ctx.opcode >= 0xEC) {
+        ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
+        ctx.b = RegisterOperand(RegisterClass::Gpr16, kDx);
+        if (ctx.opcode & 0x02) {
+            ctx.Store(&ctx.b, &ctx.a);
+        } else {
+            ctx.Store(&ctx.a, &ctx.b);
+        }
+        ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
+        return Outcome::Decoded;
+    }
+    // The table names the dword form; the word form is the entry before it.
+    uint16_t mnemonic = MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]);
+    if (ctx.wide && !ctx.sizes.operand32) --mnemonic;
+    ctx.Name(mnemonic);
+    ctx.record->operandCount = 0;
+    return Outcome::Decoded;
+}
+
+// Accumulator, full-size immediate.
+Outcome AccumulatorImm(DecodeContext& ctx) {
+    ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
+    ctx.b = TakeImmediate(ctx, ImmediateSize(ctx.sizes.operand32, ctx.wide));
+    ctx.Store(&ctx.a, &ctx.b);
+    return Outcome::Decoded;
+}
+
+// 8F: pop r/m. FE, FF: groups 4 and 5.
+Outcome PopOrGroup45(DecodeContext& ctx) {
+    const bool operand32 = ctx.sizes.operand32;
+    bool wide = true;
+    if (ctx.opcode == 0x8F) {
+        if (ctx.regField != 0) return Outcome::Invalid;
+        ctx.Name(Mnemonic::Pop);
+    } else {
+        const uint16_t mnemonic = MnemonicIndexOf(kGroup45MnemonicTable[ctx.regField]);
+        ctx.Name(mnemonic);
+        if (mnemonic == Mnemonic::Invalid) return Outcome::Invalid;
+        if (mnemonic == Mnemonic::Inc || mnemonic == Mnemonic::Dec) {
+            wide = ctx.wide;
+        } else if (ctx.opcode != 0xFF) {
+            return Outcome::Invalid;  // FE has only inc and dec
+        }
+    }
+    const bool farIndirect = ctx.opcode == 0xFF && (ctx.regField == 3 || ctx.regField == 5);
+    if (farIndirect) {
+        // call/jmp far through a memory pointer: offset plus selector.
+        if (!IsMemory(ctx.b)) return Outcome::Invalid;
+        ctx.b.memorySize = operand32 ? MemorySize::Pointer48 : MemorySize::Dword;
+    } else if (IsMemory(ctx.b)) {
+        SetMemorySize(&ctx.b.memorySize, operand32, wide);
+    } else {
+        SetRegisterSize(&ctx.b.reg, operand32, wide);
+    }
+    ctx.Store(&ctx.b);
+    return Outcome::Decoded;
+}
+
+// 70-7F, E0-E3, EB: short branches with an 8-bit displacement.
+Outcome ShortBranch(DecodeContext& ctx) {
+    ctx.a = TakeDisplacement(ctx, OperandKind::Relative, 1);
+    ctx.Store(&ctx.a);
+    if (ctx.opcode == 0xE3) {
+        ctx.Name(ctx.sizes.address32 ? Mnemonic::Jecxz : Mnemonic::Jcxz);
+    } else {
+        ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
+    }
+    return Outcome::Decoded;
+}
+
+// E8, E9: near call/jmp; the displacement has the effective operand size.
+Outcome NearCallJmp(DecodeContext& ctx) {
+    ctx.a = TakeDisplacement(ctx, OperandKind::Relative, ctx.sizes.operand32 ? 4 : 2);
+    ctx.Store(&ctx.a);
+    return Outcome::Decoded;
+}
+
+// 9A, EA: far call/jmp with an immediate pointer; the offset has the effective operand size.
+Outcome FarCallJmp(DecodeContext& ctx) {
+    ctx.a = TakeDisplacement(ctx, OperandKind::FarPointer, ctx.sizes.operand32 ? 6 : 4);
+    ctx.Store(&ctx.a);
+    return Outcome::Decoded;
+}
+
+// C0, C1: shift r/m by imm8.
+Outcome ShiftImm8(DecodeContext& ctx) {
+    ctx.Name(MnemonicIndexOf(kShiftGroupMnemonicTable[ctx.regField]));
+    ctx.a = TakeImmediate(ctx, 1);
+    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
+    ctx.Store(&ctx.b, &ctx.a);
+    return Outcome::Decoded;
+}
+
+// C8: enter imm16, imm8.
+Outcome Enter(DecodeContext& ctx) {
+    ctx.a = TakeImmediate(ctx, 2);
+    ctx.b = TakeImmediate(ctx, 1);
+    ctx.Store(&ctx.a, &ctx.b);
+    return Outcome::Decoded;
+}
+
+// B0-BF: mov register, imm; register in bits 0-2, w in bit 3.
+Outcome MovRegImm(DecodeContext& ctx) {
+    const bool wide = (ctx.opcode & 0x08) != 0;
+    ctx.a = SizedRegisterOperand(ctx.opcode & 7, ctx.sizes.operand32, wide);
+    ctx.b = TakeImmediate(ctx, ImmediateSize(ctx.sizes.operand32, wide));
+    ctx.Store(&ctx.a, &ctx.b);
+    return Outcome::Decoded;
+}
+
+// A0-A3: mov between the accumulator and a memory offset of the address size.
+Outcome MovAccumulatorOffset(DecodeContext& ctx) {
+    ctx.a = TakeDisplacement(ctx, OperandKind::Memory, ctx.sizes.address32 ? 4 : 2);
+    SetMemorySize(&ctx.a.memorySize, ctx.sizes.operand32, ctx.wide);
+    ctx.b = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
+    if (ctx.direction) {
+        ctx.Store(&ctx.a, &ctx.b);
+    } else {
+        ctx.Store(&ctx.b, &ctx.a);
+    }
+    return Outcome::Decoded;
+}
+
+// 8C, 8E: mov with a segment register (reg field); the other operand is 16-bit.
+Outcome MovSegment(DecodeContext& ctx) {
+    SetRegisterClass(ctx.a, RegisterClass::Segment);
+    if (IsMemory(ctx.b)) {
+        ctx.b.memorySize = MemorySize::Word;
+    } else {
+        SetRegisterClass(ctx.b, RegisterClass::Gpr16);
+    }
+    if (ctx.direction) {
+        ctx.Store(&ctx.a, &ctx.b);
+    } else {
+        ctx.Store(&ctx.b, &ctx.a);
+    }
+    return Outcome::Decoded;
+}
+
+// 68, 6A: push imm.
+Outcome PushImm(DecodeContext& ctx) {
+    ctx.a = TakeWordOrSignExtendedImmediate(ctx);
+    ctx.Store(&ctx.a);
+    return Outcome::Decoded;
+}
+
+// 69, 6B: imul reg, r/m, imm.
+Outcome ImulImm(DecodeContext& ctx) {
+    ctx.c = TakeWordOrSignExtendedImmediate(ctx);
+    SetRegisterSize(&ctx.a.reg, ctx.sizes.operand32, true);
+    SetOperandSize(&ctx.b, ctx.sizes.operand32, true);
+    ctx.Store(&ctx.a, &ctx.b, &ctx.c);
+    return Outcome::Decoded;
+}
+
+// D8-DF: the x87 decoder names the instruction and builds its operands.
+Outcome FpuEscape(DecodeContext& ctx) {
+    return DecodeFpuEscape(ctx.Opcode(), ctx.record, ctx.sizes) ? Outcome::Decoded : Outcome::Invalid;
+}
+
+// 40-5F: inc, dec, push, pop register. 91-97: xchg accumulator, register.
+Outcome RegisterInOpcode(DecodeContext& ctx) {
+    ctx.b = SizedRegisterOperand(ctx.opcode & 7, ctx.sizes.operand32, true);
+    ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, true);
+    if (ctx.opcode >= 0x91) {
+        ctx.Store(&ctx.a, &ctx.b);
+    } else {
+        ctx.Store(&ctx.b);
+    }
+    return Outcome::Decoded;
+}
+
+Outcome NoOperands(DecodeContext& ctx) {
+    ctx.record->operandCount = 0;
+    return Outcome::Decoded;
+}
+
+// 84-87: test/xchg; the register operand is shown first.
+Outcome TestXchg(DecodeContext& ctx) {
+    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
+    SetRegisterSize(&ctx.a.reg, ctx.sizes.operand32, ctx.wide);
+    ctx.Store(&ctx.a, &ctx.b);
+    return Outcome::Decoded;
+}
+
+}  // namespace
+
+//                                       handler               ModR/M w      d      named by table
+constexpr OneByteHandler kOneByteHandlers[29] = {
+    /*  0 prefix (never run) */         {Invalid,              false, false, false, false},
+    /*  1 Imm8 */                       {Imm8,                 false, false, false, true},
+    /*  2 RegRm */                      {RegRm,                true,  true,  true,  true},
+    /*  3 RegMemFixed */                {RegMemFixed,          true,  false, false, true},
+    /*  4 MovRmImm */                   {MovRmImm,             true,  true,  false, false},
+    /*  5 PortImm8 */                   {PortImm8,             false, true,  false, true},
+    /*  6 SegmentPushPop */             {SegmentPushPop,       false, false, false, true},
+    /*  7 ReturnImm16 */                {ReturnImm16,          false, false, false, true},
+    /*  8 Group1 */                     {Group1,               true,  true,  false, false},
+    /*  9 ShiftOrGroup3 */              {ShiftOrGroup3,        true,  true,  false, false},
+    /* 10 StringOrPortDx */             {StringOrPortDx,       false, true,  false, false},
+    /* 11 AccumulatorImm */             {AccumulatorImm,       false, true,  false, true},
+    /* 12 PopOrGroup45 */               {PopOrGroup45,         true,  true,  false, false},
+    /* 13 ShortConditionalJump */       {ShortBranch,          false, false, false, false},
+    /* 14 LoopOrShortJump */            {ShortBranch,          false, false, false, false},
+    /* 15 NearCallJmp */                {NearCallJmp,          false, false, false, true},
+    /* 16 FarCallJmp */                 {FarCallJmp,           false, false, false, true},
+    /* 17 ShiftImm8 */                  {ShiftImm8,            true,  true,  false, false},
+    /* 18 Enter */                      {Enter,                false, false, false, true},
+    /* 19 MovRegImm */                  {MovRegImm,            false, false, false, true},
+    /* 20 MovAccumulatorOffset */       {MovAccumulatorOffset, false, true,  true,  true},
+    /* 21 MovSegment */                 {MovSegment,           true,  false, true,  true},
+    /* 22 PushImm */                    {PushImm,              false, false, false, true},
+    /* 23 ImulImm */                    {ImulImm,              true,  false, false, true},
+    /* 24 TwoByteEscape */              {DecodeTwoByteEscape,  false, false, false, false},
+    /* 25 FpuEscape */                  {FpuEscape,            false, false, false, false},
+    /* 26 RegisterInOpcode */           {RegisterInOpcode,     false, false, false, true},
+    /* 27 NoOperands */                 {NoOperands,           false, false, false, true},
+    /* 28 TestXchg */                   {TestXchg,             true,  true,  false, true},
+};
+
+}  // namespace vexa
