@@ -34,7 +34,9 @@ public:
     // The prefix buttons as they stand now; read afresh for every composition.
     virtual PrefixChoices ReadPrefixChoices() const = 0;
 
-    // The editor's byte count (at least 1 for a working editor).
+    // The editor's byte count. 0, or more than the composer ever sizes an editor
+    // to (6, as FFFFFFFFh from an editor without state), reads as an editor
+    // that cannot be read.
     virtual unsigned EditorSize(ByteEditor editor) const = 0;
     // Copies all EditorSize(editor) bytes, first byte first; false when the
     // editor cannot be read.
