@@ -5,11 +5,36 @@
 enable_language(RC)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# Win32 code: every *_win32.cpp, over the platform-free vexa_core.
+# Win32 code: every *_win32.cpp but the program entry, over the platform-free vexa_core.
+set(VEXA_WIN_MAIN ${CMAKE_SOURCE_DIR}/composer/dialog/win_main_win32.cpp)
 file(GLOB VEXA_WIN32_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/hexedit/*_win32.cpp ${CMAKE_SOURCE_DIR}/composer/*_win32.cpp)
+  ${CMAKE_SOURCE_DIR}/hexedit/*_win32.cpp ${CMAKE_SOURCE_DIR}/composer/*_win32.cpp
+  ${CMAKE_SOURCE_DIR}/composer/dialog/*_win32.cpp)
+list(REMOVE_ITEM VEXA_WIN32_SOURCES ${VEXA_WIN_MAIN})
 add_library(vexa_win32 STATIC ${VEXA_WIN32_SOURCES})
-target_link_libraries(vexa_win32 PUBLIC vexa_core user32 gdi32)
+target_link_libraries(vexa_win32 PUBLIC vexa_core user32 gdi32 comctl32)
+
+# The dialog template and the application manifest, linked into every program
+# that opens the workbench dialog. The manifest names the target's processor
+# architecture, which the system checks when it loads the Common Controls.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VEXA_MANIFEST_ARCH amd64)
+else()
+  set(VEXA_MANIFEST_ARCH x86)
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/resources/vexa.manifest.in ${CMAKE_BINARY_DIR}/resources/vexa.manifest @ONLY)
+add_library(vexa_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/vexa.rc)
+target_include_directories(vexa_resources PRIVATE ${CMAKE_BINARY_DIR}/resources ${CMAKE_SOURCE_DIR}/resources)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/vexa.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/resources/vexa.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
+
+# The workbench: a GUI program, statically linked (see the toolchain files).
+add_executable(vexa WIN32 ${VEXA_WIN_MAIN} $<TARGET_OBJECTS:vexa_resources>)
+target_link_libraries(vexa PRIVATE vexa_win32)
+if(MSVC)
+  # The manifest comes from vexa.rc; the linker must not add one of its own.
+  target_link_options(vexa PRIVATE /MANIFEST:NO)
+endif()
 
 # GoogleTest for Windows, built from the sources Debian's libgtest-dev ships.
 set(VEXA_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build for Windows")
@@ -26,8 +51,12 @@ target_compile_options(gtest PUBLIC
 # Windows-side tests: console programs that drive real windows through the
 # Win32 API. Each one needs an entry in tests/win32/wine_tests.cmake to run.
 file(GLOB VEXA_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
-add_executable(vexa_win32_tests ${VEXA_WIN32_TEST_SOURCES})
+# They open the workbench dialog from the program's own template.
+add_executable(vexa_win32_tests ${VEXA_WIN32_TEST_SOURCES} $<TARGET_OBJECTS:vexa_resources>)
 target_link_libraries(vexa_win32_tests PRIVATE vexa_win32 gtest gtest_main)
+if(MSVC)
+  target_link_options(vexa_win32_tests PRIVATE /MANIFEST:NO)
+endif()
 
 # A dialog with one six-byte editor, for looking at the control by eye.
 add_executable(hex_edit_demo WIN32 ${CMAKE_SOURCE_DIR}/tests/win32/hex_edit_demo.cpp

@@ -3,32 +3,43 @@
 # prefix that it creates on first use (so it works as root, on a fresh machine,
 # and leaves ~/.wine alone).
 #
-#   scripts/wine-run.sh [--headless] [--prepare-only] PREFIX_ROOT PROGRAM.exe [ARGS...]
+#   scripts/wine-run.sh [--headless] [--unmanaged] [--prepare-only] PREFIX_ROOT PROGRAM.exe [ARGS...]
 #
 # PREFIX_ROOT holds one prefix per architecture, chosen by the program's PE
 # header: a 32-bit program runs under 32-bit Wine in PREFIX_ROOT/win32, a 64-bit
 # one under wine64 in PREFIX_ROOT/win64 (the Makefile builds 64-bit programs for
 # hosts whose kernel cannot run 32-bit code).
 # --headless runs on a virtual X display of its own (Xvfb, 24-bit colour so
-# pixels read back exactly); otherwise the program shows on DISPLAY.
+# pixels read back exactly), and implies --unmanaged; otherwise the program
+# shows on DISPLAY.
+# --unmanaged is for a display without a window manager: Wine then draws the
+# program's window frames itself and does not wait for a manager that never
+# answers (hiding a framed window would otherwise take two seconds). It is
+# recorded in the prefix for the program's file name (the registry key
+# AppDefaults\PROGRAM.exe\X11 Driver\Managed), so a prefix whose programs show
+# on a desktop with a window manager must not run the same program unmanaged.
 # --prepare-only only makes the prefix ready.
 #
-# A new prefix gets Wine's bitmap "Fixedsys" font (vgafix.fon, Debian's
-# fonts-wine) as the stock fixed system font, as on Windows: Wine otherwise falls
-# back to a TrueType mono face with other cell metrics.
+# A new prefix gets Wine's bitmap fonts (Debian's fonts-wine) as on Windows:
+# "Fixedsys" (vgafix.fon) as the stock fixed system font, where Wine otherwise
+# falls back to a TrueType mono face with other cell metrics, and "MS Sans
+# Serif" (sserife.fon), the dialogs' font, whose 8-point size then has the
+# system's 6 x 13 dialog base units.
 set -euo pipefail
 
 headless=0
+unmanaged=0
 prepare_only=0
 while [ $# -gt 0 ]; do
   case $1 in
     --headless) headless=1; shift ;;
+    --unmanaged) unmanaged=1; shift ;;
     --prepare-only) prepare_only=1; shift ;;
     *) break ;;
   esac
 done
 if [ $# -lt 2 ]; then
-  echo "usage: $0 [--headless] [--prepare-only] PREFIX_ROOT PROGRAM.exe [ARGS...]" >&2
+  echo "usage: $0 [--headless] [--unmanaged] [--prepare-only] PREFIX_ROOT PROGRAM.exe [ARGS...]" >&2
   exit 2
 fi
 prefix_root=$1
@@ -36,8 +47,8 @@ program=$2
 shift 2
 
 if [ $headless = 1 ]; then
-  # Again, without --headless, on the virtual display.
-  args=()
+  # Again, without --headless, on the virtual display, which has no window manager.
+  args=(--unmanaged)
   [ $prepare_only = 1 ] && args+=(--prepare-only)
   exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "${args[@]}" "$prefix_root" "$program" "$@"
 fi
@@ -82,30 +93,45 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 bitmap_fonts=/usr/share/wine/fonts
 font_substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+# Names what prepare_prefix does: a prefix made by another version of it is made anew.
+ready_marker=$WINEPREFIX/.vexa-ready-2
 
 prepare_prefix() {
-  [ -f "$WINEPREFIX/.vexa-ready" ] && return 0
+  [ -f "$ready_marker" ] && return 0
   echo "wine-run: creating the Wine prefix $WINEPREFIX (takes a while the first time)"
   rm -rf "$WINEPREFIX"
   "$loader" wineboot -i
   wineserver -w
-  if [ -f "$bitmap_fonts/vgafix.fon" ]; then
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [ -f "$bitmap_fonts/vgafix.fon" ] && [ -f "$bitmap_fonts/sserife.fon" ]; then
     # Wine's stock SYSTEM_FIXED_FONT asks for "Courier"; with no Courier font in
     # the prefix the substitute below hands it Fixedsys (8 x 15 pixels).
-    cp "$bitmap_fonts/vgafix.fon" "$WINEPREFIX/drive_c/windows/Fonts/"
+    cp "$bitmap_fonts/vgafix.fon" "$bitmap_fonts/sserife.fon" "$fonts/"
     "$loader" reg add "$font_substitutes" /v Courier /d Fixedsys /f >/dev/null
     wineserver -w
   else
-    echo "wine-run: $bitmap_fonts/vgafix.fon missing (package fonts-wine):" \
-      "the fixed system font stays a TrueType fallback" >&2
+    echo "wine-run: $bitmap_fonts/vgafix.fon or sserife.fon missing (package fonts-wine):" \
+      "the fixed system font and the dialog font stay TrueType fallbacks" >&2
   fi
-  touch "$WINEPREFIX/.vexa-ready"
+  touch "$ready_marker"
+}
+
+# Once per program name: see --unmanaged.
+leave_unmanaged() {
+  local name marker
+  name=$(basename "$program")
+  marker=$WINEPREFIX/.vexa-unmanaged-$name
+  [ -f "$marker" ] && return 0
+  "$loader" reg add 'HKCU\Software\Wine\AppDefaults\'"$name"'\X11 Driver' /v Managed /d N /f >/dev/null
+  wineserver -w
+  touch "$marker"
 }
 
 # One prefix, one creator: a second caller waits for the first.
 exec 9>"$prefix_root/.lock"
 flock 9
 prepare_prefix
+[ $unmanaged = 1 ] && leave_unmanaged
 exec 9>&-
 [ $prepare_only = 1 ] && exit 0
 
