@@ -13,7 +13,7 @@ TOOLCHAIN64 := cmake/mingw-x86_64.cmake
 WINE32 := /usr/lib/wine/wine
 WINE_TREE = $(if $(shell $(WINE32) --version >/dev/null 2>&1 && echo ok),$(WIN),$(WIN64))
 
-.PHONY: all deps native windows test run clean
+.PHONY: all deps native windows test run check-display screenshot clean
 
 all: native windows
 
@@ -37,9 +37,21 @@ windows: deps
 
 # The workbench under Wine, on DISPLAY, in the Wine prefix the tests use.
 VEXA_EXE ?= vexa.exe
-run: windows
+run: check-display windows
 	@if [ ! -f $(WINE_TREE)/bin/$(VEXA_EXE) ]; then echo "run: $(WINE_TREE)/bin/$(VEXA_EXE) is not built" >&2; exit 1; fi
 	scripts/wine-run.sh $(NATIVE)/wine $(WINE_TREE)/bin/$(VEXA_EXE)
+
+check-display:
+	@if [ -z "$$DISPLAY" ]; then \
+	  echo "run: no X display (DISPLAY is not set): the workbench is a window and needs a desktop." >&2; \
+	  echo "run: start it from a terminal of a graphical session; 'make screenshot' pictures it without one." >&2; \
+	  exit 1; \
+	fi
+
+# The README's picture: the workbench with one instruction set up, under Wine on
+# a virtual display, in a Wine prefix of its own.
+screenshot: windows
+	scripts/screenshot.sh $(WINE_TREE)/bin $(BUILD)/screenshot docs/workbench.png
 
 test: windows native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)

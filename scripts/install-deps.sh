@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-win32
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth
+  xvfb xauth imagemagick
   python3
 )
 

@@ -20,11 +20,13 @@
 # on a desktop with a window manager must not run the same program unmanaged.
 # --prepare-only only makes the prefix ready.
 #
-# A new prefix gets Wine's bitmap fonts (Debian's fonts-wine) as on Windows:
-# "Fixedsys" (vgafix.fon) as the stock fixed system font, where Wine otherwise
-# falls back to a TrueType mono face with other cell metrics, and "MS Sans
-# Serif" (sserife.fon), the dialogs' font, whose 8-point size then has the
-# system's 6 x 13 dialog base units.
+# A new prefix gets fonts of Wine's own (Debian's fonts-wine), which this Wine
+# does not find where the package puts them: "Fixedsys" (vgafix.fon) as the
+# stock fixed system font, as on Windows, where Wine otherwise falls back to a
+# TrueType mono face with other cell metrics; "MS Sans Serif" (sserife.fon), the
+# dialogs' bitmap font, whose 8-point size then has the system's 6 x 13 dialog
+# base units; and the TrueType "Marlett" and "Tahoma" with which Wine draws
+# window frames and their caption buttons.
 set -euo pipefail
 
 headless=0
@@ -91,7 +93,7 @@ export WINEDEBUG=-all
 # No Mono or Gecko: the programs need neither, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-bitmap_fonts=/usr/share/wine/fonts
+wine_fonts=/usr/share/wine/fonts
 font_substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
 # Names what prepare_prefix does: a prefix made by another version of it is made anew.
 ready_marker=$WINEPREFIX/.vexa-ready-2
@@ -102,17 +104,17 @@ prepare_prefix() {
   rm -rf "$WINEPREFIX"
   "$loader" wineboot -i
   wineserver -w
-  local fonts=$WINEPREFIX/drive_c/windows/Fonts
-  if [ -f "$bitmap_fonts/vgafix.fon" ] && [ -f "$bitmap_fonts/sserife.fon" ]; then
-    # Wine's stock SYSTEM_FIXED_FONT asks for "Courier"; with no Courier font in
-    # the prefix the substitute below hands it Fixedsys (8 x 15 pixels).
-    cp "$bitmap_fonts/vgafix.fon" "$bitmap_fonts/sserife.fon" "$fonts/"
-    "$loader" reg add "$font_substitutes" /v Courier /d Fixedsys /f >/dev/null
-    wineserver -w
-  else
-    echo "wine-run: $bitmap_fonts/vgafix.fon or sserife.fon missing (package fonts-wine):" \
-      "the fixed system font and the dialog font stay TrueType fallbacks" >&2
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts font missing=0
+  for font in vgafix.fon sserife.fon marlett.ttf tahoma.ttf; do
+    if [ -f "$wine_fonts/$font" ]; then cp "$wine_fonts/$font" "$fonts/"; else missing=1; fi
+  done
+  if [ $missing = 1 ]; then
+    echo "wine-run: fonts missing in $wine_fonts (package fonts-wine): Wine falls back to others" >&2
   fi
+  # Wine's stock SYSTEM_FIXED_FONT asks for "Courier"; with no Courier font in
+  # the prefix the substitute below hands it Fixedsys (8 x 15 pixels).
+  "$loader" reg add "$font_substitutes" /v Courier /d Fixedsys /f >/dev/null
+  wineserver -w
   touch "$ready_marker"
 }
 
@@ -122,8 +124,8 @@ leave_unmanaged() {
   name=$(basename "$program")
   marker=$WINEPREFIX/.vexa-unmanaged-$name
   [ -f "$marker" ] && return 0
+  # No waiting for the wine server here: other programs of the prefix may be running.
   "$loader" reg add 'HKCU\Software\Wine\AppDefaults\'"$name"'\X11 Driver' /v Managed /d N /f >/dev/null
-  wineserver -w
   touch "$marker"
 }
 
