@@ -5,7 +5,6 @@
 #include "composer/group_enabling.h"
 #include "composer/refresh.h"
 #include "composer/toggle_bit.h"
-#include "hexedit/hex_edit_control.h"
 
 namespace vexa {
 namespace {
