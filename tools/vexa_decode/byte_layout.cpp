@@ -216,7 +216,7 @@ ShortenedDecode DecodeWithFewerPrefixes(const DecodedWindow& decoded) {
         if (window[i] == 0xF2 || window[i] == 0xF3) lastRepeat = static_cast<int>(i);
     }
     // The last prefix byte stays too: the scalar SSE forms look at the byte before 0Fh.
-    std::array<uint8_t, kDecodeWindow> buffer{};
+    std::array<uint8_t, kDecodeWindow>& buffer = result.window;
     unsigned kept = 0;
     for (unsigned i = 0; i < prefixes; ++i) {
         const int at = static_cast<int>(i);

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "decoder/decoded_instruction.h"
+#include "decoder/decoder.h"
 
 namespace vexa::cli {
 
@@ -24,30 +25,30 @@ enum class ByteRole : uint8_t { Prefix, Opcode, ModRM, Sib, Displacement, Immedi
 // What a group of bytes holds, finer than its role.
 enum class ByteMeaning : uint8_t {
     Prefix,
-    Opcode,              // a one-byte opcode
-    Escape,              // 0Fh
-    SecondOpcode,        // the byte after 0Fh
+    Opcode,        // a one-byte opcode
+    Escape,        // 0Fh
+    SecondOpcode,  // the byte after 0Fh
     ModRM,
     Sib,
-    AddressDisplacement, // the displacement of a ModR/M memory operand
-    BranchDisplacement,  // a relative branch target
-    MemoryOffset,        // the offset of mov accumulator, [offset]
-    Constant,            // retn/retf imm16
-    PointerOffset,       // the offset of a far pointer
-    PointerSelector,     // the selector of a far pointer
+    AddressDisplacement,  // the displacement of a ModR/M memory operand
+    BranchDisplacement,   // a relative branch target
+    MemoryOffset,         // the offset of mov accumulator, [offset]
+    Constant,             // retn/retf imm16
+    PointerOffset,        // the offset of a far pointer
+    PointerSelector,      // the selector of a far pointer
     Immediate,
-    SignExtendedImm8,    // an imm8 the record holds widened
-    Invalid,             // the one byte an INVALID result is counted as
-    Unaccounted,         // bytes the layout could not place (never expected)
+    SignExtendedImm8,  // an imm8 the record holds widened
+    Invalid,           // the one byte an INVALID result is counted as
+    Unaccounted,       // bytes the layout could not place (never expected)
 };
 
 ByteRole RoleOf(ByteMeaning meaning);
 
 struct ByteGroup {
-    uint8_t offset;   // position of the first byte in the window
+    uint8_t offset;  // position of the first byte in the window
     uint8_t count;
     ByteMeaning meaning;
-    int8_t operand;   // the record's operand slot the bytes feed, or -1
+    int8_t operand;  // the record's operand slot the bytes feed, or -1
 };
 
 // At most 15 prefixes and 10 further groups.
@@ -85,11 +86,14 @@ ByteLayout LayoutOfBytesRead(const DecodedWindow& decoded);
 
 // Decodes the instruction again with its prefixes cut down to those that
 // change how it decodes (the last 66h, 67h and F2h/F3h and the last prefix
-// byte), so an instruction that is invalid only for its length decodes. Valid
-// in `record` when `ok`; `removed` is the number of prefixes left out.
+// byte), so an instruction that is invalid only for its length decodes, and
+// one invalid for another reason can be decoded again with a field changed
+// without running over 15 bytes. `window` holds the shortened bytes, `record`
+// their decode when `ok`; `removed` is the number of prefixes left out.
 struct ShortenedDecode {
     bool ok = false;
     unsigned removed = 0;
+    std::array<uint8_t, kDecodeWindow> window{};
     DecodedInstruction record{};
 };
 ShortenedDecode DecodeWithFewerPrefixes(const DecodedWindow& decoded);

@@ -22,9 +22,7 @@ constexpr size_t kFieldNameColumn = 6;
 constexpr size_t kFieldBitsColumn = 6;
 constexpr size_t kFieldRangeColumn = 10;
 
-void Pad(std::string& out, size_t written, size_t width) {
-    out.append(written < width ? width - written : 1, ' ');
-}
+void Pad(std::string& out, size_t written, size_t width) { out.append(written < width ? width - written : 1, ' '); }
 
 const char* RoleName(ByteRole role) {
     switch (role) {
@@ -94,7 +92,8 @@ std::string ValueWithSign(uint32_t value, unsigned size) {
 // The group's little-endian bytes as the number they make.
 uint32_t GroupValue(const Subject& s, const ByteGroup& group) {
     uint32_t value = 0;
-    for (unsigned i = 0; i < group.count && i < 4; ++i) value |= uint32_t{s.decoded.window[group.offset + i]} << (8 * i);
+    for (unsigned i = 0; i < group.count && i < 4; ++i)
+        value |= uint32_t{s.decoded.window[group.offset + i]} << (8 * i);
     return value;
 }
 
@@ -130,7 +129,8 @@ std::string GroupDescription(const Subject& s, const ByteLayout& layout, const B
         case ByteMeaning::PointerSelector: return "far pointer selector " + HexValue(value);
         case ByteMeaning::Immediate: return "value " + HexValue(operand != nullptr ? operand->imm : value);
         case ByteMeaning::SignExtendedImm8:
-            return "imm8 " + HexValue(value) + ", sign-extended to " + HexValue(operand != nullptr ? operand->imm : value);
+            return "imm8 " + HexValue(value) + ", sign-extended to " +
+                   HexValue(operand != nullptr ? operand->imm : value);
         case ByteMeaning::Invalid: return "not an instruction: counted as one byte";
         case ByteMeaning::Unaccounted: break;
     }

@@ -57,8 +57,7 @@ bool DecodesValid(const uint8_t* window, unsigned position, uint8_t value, bool 
     return DecodeInstruction(variant.data(), &target, is32BitMode) && !IsInvalid(target);
 }
 
-uint8_t ValidFieldValues(const uint8_t* window, unsigned position, uint8_t modrm, ModRMField field,
-                         bool is32BitMode) {
+uint8_t ValidFieldValues(const uint8_t* window, unsigned position, uint8_t modrm, ModRMField field, bool is32BitMode) {
     uint8_t values = 0;
     for (unsigned v = 0; v < 8; ++v) {
         if (DecodesValid(window, position, WithField(modrm, field, v), is32BitMode)) values |= 1u << v;
@@ -66,8 +65,8 @@ uint8_t ValidFieldValues(const uint8_t* window, unsigned position, uint8_t modrm
     return values;
 }
 
-FieldFinding FindFieldUse(const uint8_t* window, unsigned position, ModRMField field,
-                          const DecodedInstruction& record, bool is32BitMode) {
+FieldFinding FindFieldUse(const uint8_t* window, unsigned position, ModRMField field, const DecodedInstruction& record,
+                          bool is32BitMode) {
     const uint8_t modrm = window[position];
     const unsigned current = (modrm & field.mask) >> field.shift;
     bool changesSomething = false;

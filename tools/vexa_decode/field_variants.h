@@ -26,8 +26,7 @@ bool DecodesValid(const uint8_t* window, unsigned position, uint8_t value, bool 
 
 // Bit v set when the byte at `position` decodes valid with `field` set to v
 // and its other bits as in `modrm`.
-uint8_t ValidFieldValues(const uint8_t* window, unsigned position, uint8_t modrm, ModRMField field,
-                         bool is32BitMode);
+uint8_t ValidFieldValues(const uint8_t* window, unsigned position, uint8_t modrm, ModRMField field, bool is32BitMode);
 
 enum class FieldUse : uint8_t { Operand, Selector, Unused };
 
@@ -37,7 +36,7 @@ struct FieldFinding {
 };
 
 // How the valid `record` uses `field` of the ModR/M byte at `position`.
-FieldFinding FindFieldUse(const uint8_t* window, unsigned position, ModRMField field,
-                          const DecodedInstruction& record, bool is32BitMode);
+FieldFinding FindFieldUse(const uint8_t* window, unsigned position, ModRMField field, const DecodedInstruction& record,
+                          bool is32BitMode);
 
 }  // namespace vexa::cli

@@ -63,7 +63,8 @@ InvalidDiagnosis Diagnosis(InvalidReason reason, std::string text) {
 
 // The same ModR/M byte with the other addressing form: mod 11 becomes 00, any memory form 11.
 uint8_t OtherAddressingForm(uint8_t modrm) {
-    return (modrm & kModMask) == kModMask ? static_cast<uint8_t>(modrm & ~kModMask) : static_cast<uint8_t>(modrm | kModMask);
+    return (modrm & kModMask) == kModMask ? static_cast<uint8_t>(modrm & ~kModMask)
+                                          : static_cast<uint8_t>(modrm | kModMask);
 }
 
 std::string ReservedRegText(const Site& site, uint8_t validValues) {
@@ -88,9 +89,10 @@ InvalidDiagnosis DiagnoseMmx(const Site& site) {
     const bool is32 = site.decoded.is32BitMode;
     const uint8_t valid = ValidFieldValues(site.Window(), site.modrmAt, site.ModRM(), kRegField, is32);
     if (valid != 0) {
-        return Diagnosis(InvalidReason::MmxForm, "MMX form not an instruction: shift group " + OpcodeBytes(site, false) +
-                                                     " has no operation for " + RegFieldText(site.RegField()) +
-                                                     " (it defines " + FieldValueList(valid) + ")");
+        return Diagnosis(InvalidReason::MmxForm, "MMX form not an instruction: shift group " +
+                                                     OpcodeBytes(site, false) + " has no operation for " +
+                                                     RegFieldText(site.RegField()) + " (it defines " +
+                                                     FieldValueList(valid) + ")");
     }
     return Diagnosis(InvalidReason::MmxForm,
                      "MMX form not an instruction: " + OpcodeBytes(site, false) + " names no MMX instruction");
@@ -122,24 +124,26 @@ InvalidDiagnosis DiagnoseModRM(const Site& site) {
     const InvalidReason formReason =
         registerForm ? InvalidReason::RegisterWhereMemoryRequired : InvalidReason::MemoryWhereRegisterRequired;
     const bool controlRegister = site.TwoByte() && site.decoded.record->subClass == TwoByteClass::MovControlDebug;
-    const InvalidReason regReason = controlRegister ? InvalidReason::NoSuchControlRegister : InvalidReason::ReservedRegField;
+    const InvalidReason regReason =
+        controlRegister ? InvalidReason::NoSuchControlRegister : InvalidReason::ReservedRegField;
 
     DecodedInstruction withOtherForm{};
     if (DecodesValid(site.Window(), site.modrmAt, otherForm, is32, &withOtherForm)) {
         const std::string name = NameOfForm(site, otherForm, withOtherForm);
-        return Diagnosis(formReason, registerForm
-                                         ? "a register where memory is required: " + name + " takes only a memory operand"
-                                         : "a memory operand where a register is required: " + name +
-                                               " takes only a register");
+        return Diagnosis(formReason,
+                         registerForm
+                             ? "a register where memory is required: " + name + " takes only a memory operand"
+                             : "a memory operand where a register is required: " + name + " takes only a register");
     }
     const uint8_t validRegs = ValidFieldValues(site.Window(), site.modrmAt, modrm, kRegField, is32);
     if (validRegs != 0) return Diagnosis(regReason, ReservedRegText(site, validRegs));
 
     const uint8_t validWithOtherForm = ValidFieldValues(site.Window(), site.modrmAt, otherForm, kRegField, is32);
     if (validWithOtherForm == 0) return Diagnosis(InvalidReason::Unexplained, "not an instruction");
-    InvalidDiagnosis diagnosis = Diagnosis(
-        formReason, std::string(registerForm ? "a register where memory is required" : "a memory operand where a register is required") +
-                        ", and " + ReservedRegText(site, validWithOtherForm));
+    InvalidDiagnosis diagnosis =
+        Diagnosis(formReason, std::string(registerForm ? "a register where memory is required"
+                                                       : "a memory operand where a register is required") +
+                                  ", and " + ReservedRegText(site, validWithOtherForm));
     diagnosis.alsoReservedRegField = true;
     return diagnosis;
 }
@@ -159,8 +163,13 @@ InvalidDiagnosis DiagnoseInvalid(const DecodedWindow& decoded) {
                          "longer than 15 bytes: the instruction would take " + std::to_string(length) + " bytes");
     }
 
+    // Further decodes with a field changed run on the shortened bytes, so that
+    // a valid variant is not lost to the 15-byte limit.
+    const DecodedWindow shortWindow{shortened.window.data(), kDecodeWindow, decoded.is32BitMode, &shortened.record};
+    const DecodedWindow& subject = shortened.ok ? shortWindow : decoded;
+    const unsigned opcodeAt = CountPrefixes(subject.window);
     const bool twoByte = (record.decodeFlags & DecodeFlag::TwoByteOpcode) != 0;
-    const Site site{decoded, prefixes, prefixes + (twoByte ? 2u : 1u)};
+    const Site site{subject, opcodeAt, opcodeAt + (twoByte ? 2u : 1u)};
     if (twoByte && record.subClass == TwoByteClass::Invalid) {
         return Diagnosis(InvalidReason::UnknownOpcode,
                          "unknown opcode: " + OpcodeBytes(site, false) + " is no instruction");

@@ -10,10 +10,10 @@ namespace vexa::cli {
 namespace {
 
 constexpr unsigned kRegisterForm = 3;
-constexpr unsigned kSibFollows = 4;     // r/m 100 in 32-bit addressing
-constexpr unsigned kNoBase32 = 5;       // r/m 101 (or SIB base 101) with mod 00
-constexpr unsigned kNoBase16 = 6;       // r/m 110 with mod 00
-constexpr unsigned kNoIndex = 4;        // SIB index 100
+constexpr unsigned kSibFollows = 4;  // r/m 100 in 32-bit addressing
+constexpr unsigned kNoBase32 = 5;    // r/m 101 (or SIB base 101) with mod 00
+constexpr unsigned kNoBase16 = 6;    // r/m 110 with mod 00
+constexpr unsigned kNoIndex = 4;     // SIB index 100
 
 bool Address32(const DecodedWindow& decoded) {
     return ComputeEffectiveSizes(decoded.is32BitMode, decoded.record->prefixFlags).address32;

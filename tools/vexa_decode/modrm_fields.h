@@ -9,9 +9,9 @@
 namespace vexa::cli {
 
 struct FieldLine {
-    const char* name;  // "mod", "reg", "r/m", "scale", "index", "base"
-    std::string bits;  // "01"
-    const char* range; // "bits 7-6"
+    const char* name;   // "mod", "reg", "r/m", "scale", "index", "base"
+    std::string bits;   // "01"
+    const char* range;  // "bits 7-6"
     std::string meaning;
 };
 

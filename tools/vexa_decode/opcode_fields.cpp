@@ -29,7 +29,8 @@ std::string RegisterName(unsigned number, uint8_t registerClass) {
 
 std::string WidthMeaning(const OpcodeField& field, const DecodedInstruction& record, const uint8_t* opcode,
                          bool operand32) {
-    const bool extendingMove = IsTwoByte(record) && record.subClass == TwoByteClass::WidthInBit0 && (opcode[1] & 0x06) == 0x06;
+    const bool extendingMove =
+        IsTwoByte(record) && record.subClass == TwoByteClass::WidthInBit0 && (opcode[1] & 0x06) == 0x06;
     if (extendingMove) return field.value ? "word source" : "byte source";
     if (!field.value) return "byte operand";
     return operand32 ? "full size: 32-bit by the operand size" : "full size: 16-bit by the operand size";
@@ -62,7 +63,8 @@ std::string ConditionMeaning(const OpcodeField& field) {
 std::string RegisterMeaning(const OpcodeField& field, const DecodedInstruction& record, const uint8_t* opcode,
                             bool operand32) {
     const bool wide = IsTwoByte(record) || record.opcodeClass != OpcodeClass::MovRegImm || (opcode[0] & 0x08) != 0;
-    const uint8_t registerClass = !wide ? RegisterClass::Gpr8 : (operand32 ? RegisterClass::Gpr32 : RegisterClass::Gpr16);
+    const uint8_t registerClass =
+        !wide ? RegisterClass::Gpr8 : (operand32 ? RegisterClass::Gpr32 : RegisterClass::Gpr16);
     return "register " + RegisterName(field.value, registerClass);
 }
 
@@ -112,10 +114,12 @@ OpcodeFields FieldsOfOpcode(const DecodedInstruction& record, const uint8_t* opc
     const FieldLabelRow& row = FieldLabelsFor(record.opcodeClass, record.subClass);
     fields.secondByte = IsTwoByte(record);
     fields.byte = fields.secondByte ? opcode[1] : opcode[0];
-    const std::array<char, 8> letters = fields.secondByte ? LettersOf(row, kFirstByteSlots, kFieldLabelSlots - kFirstByteSlots)
-                                                          : LettersOf(row, 0, kFirstByteSlots);
+    const std::array<char, 8> letters = fields.secondByte
+                                            ? LettersOf(row, kFirstByteSlots, kFieldLabelSlots - kFirstByteSlots)
+                                            : LettersOf(row, 0, kFirstByteSlots);
     for (unsigned position = 0; position < 8; ++position) {
-        fields.pattern += letters[position] != '\0' ? letters[position] : ((fields.byte >> (7 - position)) & 1 ? '1' : '0');
+        fields.pattern +=
+            letters[position] != '\0' ? letters[position] : ((fields.byte >> (7 - position)) & 1 ? '1' : '0');
     }
     ParseFields(fields, letters);
     return fields;
@@ -128,7 +132,8 @@ std::string FieldMeaning(const OpcodeField& field, const DecodedInstruction& rec
     if (field.name == "s") return SignExtendMeaning(field, record, opcode);
     if (field.name == "tttn") return ConditionMeaning(field);
     if (field.name == "reg") return RegisterMeaning(field, record, opcode, operand32);
-    if (field.name == "sr" || field.name == "sr3") return "segment register " + RegisterName(field.value, RegisterClass::Segment);
+    if (field.name == "sr" || field.name == "sr3")
+        return "segment register " + RegisterName(field.value, RegisterClass::Segment);
     return "";
 }
 
