@@ -324,7 +324,7 @@ TEST(CliExplainInvalid, EachReasonInWords) {
         {k32, "F3 F3 F3 F3 F3 F3 F3 F3 F3 F3 26 0F C2 84 24 11 22 33 44 01", InvalidReason::TooLong,
          "would take 19 bytes", 19},  // F3 not right before 0F: unnamed, the imm8 is not read
         {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 FF F8", InvalidReason::ReservedRegField, "FF /7", 16},
-        {k32, "0F 04", InvalidReason::UnknownOpcode, "unknown opcode: 0F 04", 3},
+        {k32, "0F 04", InvalidReason::UnknownOpcode, "unknown opcode: 0F 04 is not assigned", 3},
         {k32, "F6 C8", InvalidReason::ReservedRegField, "F6 /1 is not an instruction (F6 defines /0, /2-/7)", 2},
         {k32, "FF 3D 78 56 34 12", InvalidReason::ReservedRegField, "FF /7 is not an instruction (FF defines /0-/6)",
          6},

@@ -260,9 +260,11 @@ void AppendExplanation(std::string& out, const HexBytes& bytes, const DecodeResu
         out += "the decoder reported a failure: there is no breakdown\n\n";
         return;
     }
-    AppendLayout(out, s, "bytes", LayoutOfInstruction(s.decoded));
-    const ByteLayout read = LayoutOfBytesRead(s.decoded);
-    if (IsInvalid(result.record)) {
+    const ByteLayout layout = LayoutOfInstruction(s.decoded);
+    AppendLayout(out, s, "bytes", layout);
+    const bool invalid = IsInvalid(result.record);
+    const ByteLayout read = invalid ? LayoutOfBytesRead(s.decoded) : layout;
+    if (invalid) {
         AppendLayout(out, s, "read", read);
         AppendInRoleColour(out, ByteRole::Invalid, "invalid:", colour);
         out += " " + DiagnoseInvalid(s.decoded).text + "\n";

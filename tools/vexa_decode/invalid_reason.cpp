@@ -172,7 +172,7 @@ InvalidDiagnosis DiagnoseInvalid(const DecodedWindow& decoded) {
     const Site site{subject, opcodeAt, opcodeAt + (twoByte ? 2u : 1u)};
     if (twoByte && record.subClass == TwoByteClass::Invalid) {
         return Diagnosis(InvalidReason::UnknownOpcode,
-                         "unknown opcode: " + OpcodeBytes(site, false) + " is no instruction");
+                         "unknown opcode: " + OpcodeBytes(site, false) + " is not assigned");
     }
     if (!HasModRM(record)) return Diagnosis(InvalidReason::Unexplained, "not an instruction");
     if (!twoByte && record.opcodeClass == OpcodeClass::FpuEscape) return DiagnoseFpu(site);
