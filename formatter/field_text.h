@@ -1,0 +1,14 @@
+#pragma once
+// The number held in an operand's disp field (dispSize 1, 2 or 4 bytes).
+#include "decoder/decoded_instruction.h"
+
+namespace vexa {
+
+// Fixed-width unsigned: "0008", "0A0000000". False, leaving `text` untouched,
+// when a pointer is null or dispSize is none of 1, 2, 4.
+bool FormatUnsignedField(const OperandDescriptor* operand, char* text);
+
+// Signed with the sign always written: "+10", "-8". Same failures.
+bool FormatSignedField(const OperandDescriptor* operand, char* text);
+
+}  // namespace vexa

@@ -1,0 +1,12 @@
+#pragma once
+// Size keywords of memory operands: "byte ptr ", "dword ptr ", "(48-bit) ptr ".
+#include "decoder/decoded_instruction.h"
+
+namespace vexa {
+
+// Empties `text`, then for a nonzero memorySize writes its keyword and "ptr "
+// ("ptr " alone for a code without a keyword). False, writing nothing, when a
+// pointer is null. `text` needs 17 bytes.
+bool FormatSizeKeyword(const OperandDescriptor* operand, char* text);
+
+}  // namespace vexa

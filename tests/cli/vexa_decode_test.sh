@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# End-to-end checks of the vexa-decode binary: its two lines, exit codes,
+# error messages, --batch and --json. Usage: vexa_decode_test.sh PATH-TO-BINARY
+set -uo pipefail
+
+bin=${1:?usage: $0 path/to/vexa-decode}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# run ARGS... : runs the binary with stdin from $tmp/in (if present); sets
+# $status, $out and $err.
+run() {
+  local input=/dev/null
+  [ -f "$tmp/in" ] && input=$tmp/in
+  "$bin" "$@" <"$input" >"$tmp/out" 2>"$tmp/err"
+  status=$?
+  out=$(cat "$tmp/out"; echo x); out=${out%x}
+  err=$(cat "$tmp/err"; echo x); err=${err%x}
+}
+
+expect_status() { [ "$status" -eq "$1" ] || fail "$2: exit status $status, expected $1"; }
+expect_out() { [ "$out" = "$1" ] || fail "$2: output $(printf %q "$out"), expected $(printf %q "$1")"; }
+expect_err_line() {
+  [ "$(printf %s "$err" | wc -l)" -eq 1 ] || fail "$2: expected one stderr line, got $(printf %q "$err")"
+  [[ "$err" == *"$1"* ]] || fail "$2: stderr $(printf %q "$err") does not name $1"
+}
+
+# decodes HEX... with OPTIONS and compares both lines: expect_decode "LINE1" "LINE2" ARGS...
+expect_decode() {
+  local line1=$1 line2=$2
+  shift 2
+  run "$@"
+  expect_status 0 "$*"
+  expect_out "$line1"$'\n'"$line2"$'\n' "$*"
+}
+
+# --help and bad arguments.
+run --help
+expect_status 0 "--help"
+[[ "$out" == usage:* ]] || fail "--help prints usage"
+for option in --16 --32 --upper --json --batch; do
+  [[ "$out" == *"$option"* ]] || fail "--help lists $option"
+done
+
+run --bogus 90;          expect_status 2 "unknown option"; expect_err_line "'--bogus'" "unknown option"; expect_out "" "unknown option"
+run 66 894;              expect_status 2 "odd digits";     expect_err_line "'894'" "odd digits"
+run 9G;                  expect_status 2 "non-hex";        expect_err_line "'9G'" "non-hex"
+run;                     expect_status 2 "no bytes";       expect_err_line "no instruction bytes" "no bytes"
+run "$(printf '90%.0s' {1..26})"; expect_status 2 "26 bytes"; expect_err_line "more than 25 bytes" "26 bytes"
+run "$(printf '90%.0s' {1..25})"; expect_status 0 "25 bytes"
+
+# The two lines, in both modes, with the upper-case switch.
+expect_decode $'mov\tword ptr [bx+si+12], ax' "89 40 12 " --16 89 40 12
+expect_decode $'mov\tword ptr [eax+12], ax' "66 89 40 12 " "66 89 40 12"
+expect_decode $'MOV\tWORD PTR [EAX+12], AX' "66 89 40 12 " --upper 66894012
+expect_decode $'mov\tword ptr [bx+si+0], ax' "89 40 00 " --32 --16 8940
+expect_decode $'lock rep movsb\t' "F0 F3 A4 " F0F3A4
+expect_decode $'jmp\t$+4' "66 E9 00 00 " 66 E9
+expect_decode $'INVALID\t' "FF " FF D8
+expect_decode $'INVALID\t' "66 " --upper 66 FF D8
+
+# --batch: the same lines as single runs, bad lines reported by number.
+printf '90\n0F 0B\nzz\n\nC3\n' >"$tmp/in"
+run --batch
+expect_status 2 "batch with bad lines"
+expected=$(rm "$tmp/in"; for hex in 90 "0F 0B" C3; do "$bin" $hex; done; echo x); expected=${expected%x}
+expect_out "$expected" "batch output"
+[[ "$err" == *"line 3: "*"'zz'"* && "$err" == *"line 4: no instruction bytes"* ]] || fail "batch errors: $(printf %q "$err")"
+
+# --json: one valid object per instruction, holding both lines.
+if command -v python3 >/dev/null 2>&1; then
+  printf '90\n66 89 40 12\nF0 F3 A4\n0F 0B\n' >"$tmp/in"
+  run --batch --json
+  rm "$tmp/in"
+  expect_status 0 "json batch"
+  [ "$(printf %s "$out" | wc -l)" -eq 4 ] || fail "json batch: expected four lines"
+  while IFS= read -r object; do
+    printf '%s' "$object" | python3 -m json.tool >/dev/null || fail "invalid JSON: $object"
+  done <"$tmp/out"
+  run --json 66 89 40 12
+  printf '%s' "$out" | python3 -c '
+import json, subprocess, sys
+record = json.load(sys.stdin)
+lines = subprocess.run([sys.argv[1], "66", "89", "40", "12"], capture_output=True, text=True).stdout.split("\n")
+for key in ("prefixes", "length", "opcodeClass", "subClass", "mnemonic", "mnemonicText", "invalid",
+            "twoByteOpcode", "operandCount", "operands", "instructionLine", "bytesLine"):
+    assert key in record, key
+assert record["prefixes"]["operandSizeOverride"] is True
+assert len(record["operands"]) == 3
+assert [record["instructionLine"], record["bytesLine"]] == lines[:2], (record, lines)
+' "$bin" || fail "json record fields"
+else
+  fail "python3 is needed to check --json"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "vexa-decode: all checks passed"

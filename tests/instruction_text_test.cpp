@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "decoder/mnemonic_list.h"
+#include "formatter/instruction_text.h"
+#include "operand_builders.h"
+
+namespace vexa {
+namespace {
+
+using namespace test;
+namespace RC = RegisterClass;
+
+constexpr uint8_t kLock = PrefixFlag::LockPrefix;
+constexpr uint8_t kRep = RepeatFlag::RepeatPrefix | RepeatFlag::RepeatKind;
+constexpr uint8_t kRepne = RepeatFlag::RepeatPrefix;
+
+DecodedInstruction WithRepeat(DecodedInstruction d, uint8_t repeatBits) {
+    d.repeatAndLength |= repeatBits;
+    return d;
+}
+
+DecodedInstruction Invalidated(DecodedInstruction d) {
+    d.decodeFlags |= DecodeFlag::Invalid;
+    return d;
+}
+
+struct InstructionCase {
+    const char* name;
+    DecodedInstruction instruction;
+    const char* mnemonicText;
+    const char* operandText;
+};
+
+const OperandDescriptor kEsiScaledMemory =
+    MemoryOperand(MemorySize::Dword, Present(RC::Gpr32, 3), Present(RC::Gpr32, 6), Scale(4), 1, 0x10);
+
+const InstructionCase kInstructionCases[] = {
+    {"lock, segment, memory and register",
+     Instruction(Mnemonic::Add, {kEsiScaledMemory, RegisterOperand(RC::Gpr32, 0)}, 5,
+                 kLock | SegmentPrefix(SegmentOverride::Es)),
+     "lock add", "dword ptr es:[ebx+esi*4+10], eax"},
+    {"invalid flag hides prefixes and operands",
+     Invalidated(Instruction(Mnemonic::Add, {kEsiScaledMemory, RegisterOperand(RC::Gpr32, 0)}, 1, kLock)), "INVALID",
+     ""},
+    {"mnemonic 1 without the flag", Instruction(Mnemonic::Invalid, {RegisterOperand(RC::Gpr32, 0)}), "INVALID", ""},
+    {"lock before rep", WithRepeat(Instruction(Mnemonic::Movsb, {}, 1, kLock), kRep), "lock rep movsb", ""},
+    {"repne", WithRepeat(Instruction(Mnemonic::Cmpsb, {}), kRepne), "repne cmpsb", ""},
+    {"nameless keeps prefixes and operands", Instruction(Mnemonic::None, {RegisterOperand(RC::Gpr32, 0)}, 2, kLock),
+     "lock ???", "eax"},
+    {"three operands, two separators",
+     Instruction(Mnemonic::Imul, {RegisterOperand(RC::Gpr16, 0), RegisterOperand(RC::Gpr16, 1), ImmediateOperand(1, 0x10)}),
+     "imul", "ax, cx, 10"},
+    {"segment override on registers only",
+     Instruction(Mnemonic::Mov, {RegisterOperand(RC::Gpr32, 0), RegisterOperand(RC::Gpr32, 1)}, 3,
+                 SegmentPrefix(SegmentOverride::Fs)),
+     "mov", "eax, ecx"},
+    {"unknown kind keeps its separator", Instruction(Mnemonic::Push, {RegisterOperand(RC::Gpr32, 0), DispOperand(7, 1, 0)}),
+     "push", "eax, "},
+    {"longest mnemonic text", WithRepeat(Instruction(Mnemonic::Prefetchnta, {}, 1, kLock), kRepne),
+     "lock repne prefetchnta", ""},
+    {"far pointer",
+     Instruction(Mnemonic::Jmp, {DispOperand(OperandKind::FarPointer, 4, 0xF000FFF0)}, 5), "jmp", "0F000:0FFF0"},
+};
+
+TEST(InstructionText, AssemblesMnemonicAndOperands) {
+    for (const InstructionCase& c : kInstructionCases) {
+        char mnemonicText[kInstructionTextSize] = "stale";
+        char operandText[kInstructionTextSize] = "stale";
+        EXPECT_TRUE(FormatInstruction(&c.instruction, mnemonicText, operandText)) << c.name;
+        EXPECT_STREQ(mnemonicText, c.mnemonicText) << c.name;
+        EXPECT_STREQ(operandText, c.operandText) << c.name;
+    }
+}
+
+TEST(InstructionText, UnprintableOperandFailsKeepingEarlierOperands) {
+    const DecodedInstruction d = Instruction(
+        Mnemonic::Retn, {RegisterOperand(RC::Gpr32, 0), DispOperand(OperandKind::Constant, 3, 8), RegisterOperand(RC::Gpr32, 1)});
+    char mnemonicText[kInstructionTextSize], operandText[kInstructionTextSize];
+    EXPECT_FALSE(FormatInstruction(&d, mnemonicText, operandText));
+    EXPECT_STREQ(mnemonicText, "retn");
+    EXPECT_STREQ(operandText, "eax");
+}
+
+// Records the decoder never writes must not make the formatter read past the
+// mnemonic list or the operand slots.
+TEST(InstructionText, OutOfRangeFieldsFail) {
+    DecodedInstruction beyondList = Instruction(Mnemonic::Nop, {});
+    beyondList.mnemonic = kMnemonicCount;
+    DecodedInstruction tooManyOperands = Instruction(Mnemonic::Nop, {});
+    tooManyOperands.operandCount = 4;
+    for (const DecodedInstruction& d : {beyondList, tooManyOperands}) {
+        char mnemonicText[kInstructionTextSize], operandText[kInstructionTextSize];
+        EXPECT_FALSE(FormatInstruction(&d, mnemonicText, operandText));
+    }
+}
+
+}  // namespace
+}  // namespace vexa

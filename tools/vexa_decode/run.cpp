@@ -1,0 +1,94 @@
+#include "tools/vexa_decode/run.h"
+
+#include <sys/types.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tools/vexa_decode/decode_result.h"
+#include "tools/vexa_decode/hex_input.h"
+#include "tools/vexa_decode/json_record.h"
+
+namespace vexa::cli {
+namespace {
+
+constexpr char kProgramName[] = "vexa-decode";
+constexpr size_t kFlushThreshold = 1 << 16;
+
+void AppendResult(std::string& out, const Options& options, const DecodeResult& result) {
+    if (options.json) {
+        AppendJsonRecord(out, result);
+        return;
+    }
+    out += result.instructionLine;
+    out += '\n';
+    out += result.bytesLine;
+    out += '\n';
+}
+
+void Flush(std::string& out, std::FILE* stream) {
+    std::fwrite(out.data(), 1, out.size(), stream);
+    out.clear();
+}
+
+}  // namespace
+
+int DecodeArguments(const Options& options, std::FILE* out, std::FILE* err) {
+    HexBytes bytes;
+    HexParseError error;
+    if (!ParseHexArguments(options.hexArguments, bytes, error)) {
+        std::fprintf(err, "%s: %s\n", kProgramName, DescribeHexError(error).c_str());
+        return kExitBadInput;
+    }
+    DecodeResult result;
+    DecodeBytes(bytes, options.is32BitMode, options.upperCase, result);
+    std::string text;
+    AppendResult(text, options, result);
+    Flush(text, out);
+    return kExitOk;
+}
+
+int DecodeBatch(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
+    // One line buffer, one output buffer and one result for the whole run.
+    char* line = nullptr;
+    size_t capacity = 0;
+    std::string text;
+    text.reserve(2 * kFlushThreshold);
+    HexBytes bytes;
+    HexParseError error;
+    DecodeResult result;
+    int status = kExitOk;
+    unsigned long lineNumber = 0;
+    ssize_t length;
+    while ((length = getline(&line, &capacity, in)) >= 0) {
+        ++lineNumber;
+        if (!ParseHexLine(std::string_view(line, static_cast<size_t>(length)), bytes, error)) {
+            Flush(text, out);
+            std::fprintf(err, "%s: line %lu: %s\n", kProgramName, lineNumber, DescribeHexError(error).c_str());
+            status = kExitBadInput;
+            continue;
+        }
+        DecodeBytes(bytes, options.is32BitMode, options.upperCase, result);
+        AppendResult(text, options, result);
+        if (text.size() >= kFlushThreshold) Flush(text, out);
+    }
+    std::free(line);
+    Flush(text, out);
+    return status;
+}
+
+int RunVexaDecode(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+    Options options;
+    std::string message;
+    if (!ParseArguments(argc, argv, options, message)) {
+        std::fprintf(err, "%s: %s\n", kProgramName, message.c_str());
+        return kExitBadInput;
+    }
+    if (options.help) {
+        std::fputs(UsageText().c_str(), out);
+        return kExitOk;
+    }
+    return options.batch ? DecodeBatch(options, in, out, err) : DecodeArguments(options, out, err);
+}
+
+}  // namespace vexa::cli
