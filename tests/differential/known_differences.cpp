@@ -1,5 +1,6 @@
 #include "tests/differential/known_differences.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "decoder/decoder.h"
@@ -70,19 +71,27 @@ bool PeerIsaIsOfVexasEra(const CaseResult& c) {
 
 // ---- prefixes ---------------------------------------------------------------
 
+// The peers may reject the bytes for any of several prefixes at once (lock,
+// 66h and F2/F3 before an MMX opcode, say), so a prefix class is also tried
+// with all four of them dropped.
+bool ExplainedByOwnOrAllPrefixes(const CaseResult& c, const Classifier& k, std::initializer_list<uint8_t> own) {
+    return k.ExplainedByPrefixes(c, own) || k.ExplainedByPrefixes(c, {0xF0, 0x66, 0xF2, 0xF3});
+}
+
 bool LockOnAnyInstruction(const CaseResult& c, const Classifier& k) {
-    return c.encoding.hasLock && k.ExplainedByPrefixes(c, {0xF0});
+    return c.encoding.hasLock && ExplainedByOwnOrAllPrefixes(c, k, {0xF0});
 }
 
 bool OperandSizePrefixOnMmx(const CaseResult& c, const Classifier& k) {
-    return c.encoding.has66 && c.encoding.twoByte && c.encoding.subClass == 12 && k.ExplainedByPrefixes(c, {0x66});
+    return c.encoding.has66 && c.encoding.twoByte && c.encoding.subClass == 12 &&
+           ExplainedByOwnOrAllPrefixes(c, k, {0x66});
 }
 
 bool SseClass(const CaseResult& c) { return c.encoding.twoByte && c.encoding.subClass == 13; }
 
 // Outside the SSE class, where F3 has its own meaning to Vexa.
 bool RepeatPrefixSelectsAnotherInstruction(const CaseResult& c, const Classifier& k) {
-    return (c.encoding.hasF2 || c.encoding.hasF3) && !SseClass(c) && k.ExplainedByPrefixes(c, {0xF2, 0xF3});
+    return (c.encoding.hasF2 || c.encoding.hasF3) && !SseClass(c) && ExplainedByOwnOrAllPrefixes(c, k, {0xF2, 0xF3});
 }
 
 // ---- names ------------------------------------------------------------------
@@ -284,82 +293,98 @@ const char* OriginName(Origin origin) {
 
 const KnownDifference kKnownDifferences[] = {
     // Prefixes first: they explain a difference only when the rest agrees.
-    {"lock-accepted", Origin::VexaScope, "a lock prefix is accepted on every instruction; the peers reject it where the CPU raises #UD",
+    {"lock-accepted", "32: F0 40", Origin::VexaScope, "a lock prefix is accepted on every instruction; the peers reject it where the CPU raises #UD",
      "the decoder records lock as a prefix and checks no lock rules", LockOnAnyInstruction},
-    {"mmx-with-66", Origin::VexaScope, "66h before an MMX opcode: Vexa ignores it and decodes the MMX form, the peers decode the SSE2 xmm form",
+    {"mmx-with-66", "32: 66 0F FC C1", Origin::VexaScope, "66h before an MMX opcode: Vexa ignores it and decodes the MMX form, the peers decode the SSE2 xmm form",
      "SSE2 is outside the decoder's instruction set", OperandSizePrefixOnMmx},
-    {"repeat-prefix-selects", Origin::VexaScope, "F2/F3 that the peers read as a mandatory prefix: they decode another instruction (SSE2/SSE3 forms of MMX opcodes, popcnt/tzcnt/lzcnt, pause for F3 90, ...) or reject the bytes",
+    {"repeat-prefix-selects", "32: F3 0F BC C1", Origin::VexaScope, "F2/F3 that the peers read as a mandatory prefix: they decode another instruction (SSE2/SSE3 forms of MMX opcodes, popcnt/tzcnt/lzcnt, pause for F3 90, ...) or reject the bytes",
      "outside the class-13 scalar forms Vexa keeps F2/F3 as repeat prefixes and decodes the opcode as it stands", RepeatPrefixSelectsAnotherInstruction},
     // Naming and display.
-    {"size-invariant-names", Origin::VexaNaming, "98, 99, 60, 61, 9C, 9D, CF keep one name in every operand size (cbw, cwd, pusha, popa, pushf, popf, iret); the peers use cwde, cdq, pushad, ... for the 32-bit forms",
+    {"size-invariant-names", "32: 98", Origin::VexaNaming, "98, 99, 60, 61, 9C, 9D, CF keep one name in every operand size (cbw, cwd, pusha, popa, pushf, popf, iret); the peers use cwde, cdq, pushad, ... for the 32-bit forms",
      "the one-byte mnemonic table has one name per opcode", SizeInvariantNames},
-    {"shift-group-sal", Origin::VexaNaming, "reg field 6 of the shift groups C0, C1, D0-D3 is named sal; the peers call it shl",
+    {"shift-group-sal", "32: D1 F0", Origin::VexaNaming, "reg field 6 of the shift groups C0, C1, D0-D3 is named sal; the peers call it shl",
      "the shift group table names /6 sal (it is the undocumented copy of /4)", ShiftGroupSal},
-    {"test-xchg-order", Origin::VexaNaming, "test and xchg (84-87, 91-97) show the register (or accumulator) operand first; the peers show the other one first",
+    {"test-xchg-order", "32: 85 C8", Origin::VexaNaming, "test and xchg (84-87, 91-97) show the register (or accumulator) operand first; the peers show the other one first",
      "both operations are symmetric; the decoder stores the register operand first", TestXchgOperandOrder},
     // Integer opcodes as the tables have them.
-    {"group3-reg1-invalid", Origin::VexaScope, "F6/F7 with reg field 1 is invalid; the peers read the undocumented copy of test",
+    {"group3-reg1-invalid", "32: F6 C8 01", Origin::VexaScope, "F6/F7 with reg field 1 is invalid; the peers read the undocumented copy of test",
      "the group F6/F7 table marks reg field 1 invalid", Group3RegisterField1},
-    {"setcc-reg-field", Origin::VexaScope, "setcc (0F 90-9F) with a nonzero reg field is invalid; the peers ignore the reg field",
+    {"setcc-reg-field", "32: 0F 94 C8", Origin::VexaScope, "setcc (0F 90-9F) with a nonzero reg field is invalid; the peers ignore the reg field",
      "the decoder requires reg field 0", SetccRegisterField},
-    {"mov-cr-dr-memory", Origin::VexaScope, "0F 20-23 with a memory ModR/M is invalid; the peers (like the CPU) ignore mod and read a register",
+    {"mov-cr-dr-memory", "32: 0F 20 00", Origin::VexaScope, "0F 20-23 with a memory ModR/M is invalid; the peers (like the CPU) ignore mod and read a register",
      "the decoder requires a register operand", MovControlDebugWithMemory},
-    {"mov-segment-6-7", Origin::VexaScope, "8C/8E with segment register number 6 or 7 decode (shown ?s); the peers reject them",
+    {"mov-segment-6-7", "32: 8C F0", Origin::VexaScope, "8C/8E with segment register number 6 or 7 decode (shown ?s); the peers reject them",
      "the decoder takes the reg field as the segment number unchecked", MovSegmentNumbers6And7},
-    {"mov-to-cs", Origin::VexaScope, "8E with reg field 1 (mov cs, r/m) decodes; the peers reject it",
+    {"mov-to-cs", "32: 8E C8", Origin::VexaScope, "8E with reg field 1 (mov cs, r/m) decodes; the peers reject it",
      "the decoder does not check the destination segment", MovToCs},
-    {"mov-from-segment-width", Origin::VexaScope, "8C with a register destination is always 16-bit in Vexa; the peers widen it to eax under a 32-bit operand size",
+    {"mov-from-segment-width", "32: 8C C0", Origin::VexaScope, "8C with a register destination is always 16-bit in Vexa; the peers widen it to eax under a 32-bit operand size",
      "the decoder gives the r/m operand of 8C/8E class Gpr16", MovFromSegmentRegisterWidth},
-    {"push-pop-segment-7", Origin::VexaScope, "0F B8/B9 decode as push/pop of segment register 7 (?s); the peers read ud1 or nothing",
+    {"push-pop-segment-7", "32: 0F B9", Origin::VexaScope, "0F B8/B9 decode as push/pop of segment register 7 (?s); the peers read ud1 or nothing",
      "the two-byte class table puts B8/B9 in the push/pop segment class", PushPopSegment7},
-    {"lea-memory-operand", Origin::PeerChoice, "lea's memory operand: Vexa sizes it by the operand size and shows a segment override; Zydis sizes it by the address size and drops the segment",
+    {"lea-memory-operand", "32: 66 8D 00", Origin::PeerChoice, "lea's memory operand: Vexa sizes it by the operand size and shows a segment override; Zydis sizes it by the address size and drops the segment",
      "lea reads no memory; size and segment are only shown", LeaMemoryOperand},
-    {"notrack-prefix", Origin::PeerChoice, "3Eh before an indirect call/jmp (FF /2-/5): Vexa shows the ds override, Zydis reads the CET notrack prefix",
+    {"notrack-prefix", "32: 3E FF 10", Origin::PeerChoice, "3Eh before an indirect call/jmp (FF /2-/5): Vexa shows the ds override, Zydis reads the CET notrack prefix",
      "notrack is a later reading of the same byte", NotrackPrefix},
-    {"lar-lsl-memory-size", Origin::VexaScope, "lar/lsl with a memory source: Vexa sizes it by the operand size (dword), the peers as a word",
+    {"lar-lsl-memory-size", "32: 0F 02 00", Origin::VexaScope, "lar/lsl with a memory source: Vexa sizes it by the operand size (dword), the peers as a word",
      "the decoder sizes lar/lsl like bsf/bsr", LarLslMemorySize},
-    {"system-operand-widths", Origin::VexaScope, "sldt to memory is sized by the operand size, str to a register is always 16-bit, lmsw from a register follows the operand size; the peers differ",
+    {"system-operand-widths", "32: 0F 00 00", Origin::VexaScope, "sldt to memory is sized by the operand size, str to a register is always 16-bit, lmsw from a register follows the operand size; the peers differ",
      "the decoder's sizing rules for groups 6 and 7", SystemOperandWidths},
-    {"group7-register-unnamed", Origin::VexaScope, "0F 01 with reg field 0 and a register operand decodes unnamed (\"\?\?\?\"); the peers name VMX instructions or reject it",
+    {"group7-register-unnamed", "32: 0F 01 C1", Origin::VexaScope, "0F 01 with reg field 0 and a register operand decodes unnamed (\"\?\?\?\"); the peers name VMX instructions or reject it",
      "the decoder leaves these forms unnamed", Group7RegisterFormUnnamed},
-    {"vex-evex", Origin::VexaScope, "C4/C5 (and 62) with a register ModR/M: Vexa reads les/lds/bound and rejects them, the peers read a VEX/EVEX prefix",
+    {"vex-evex", "32: C5 F8 77", Origin::VexaScope, "C4/C5 (and 62) with a register ModR/M: Vexa reads les/lds/bound and rejects them, the peers read a VEX/EVEX prefix",
      "VEX and EVEX are outside the decoder's instruction set", VexPrefixes},
-    {"two-byte-table-invalid", Origin::VexaScope, "0F bytes the two-byte class table marks invalid (sysenter, sysexit, the long nop 0F 1F, 3DNow!, ...) are invalid; the peers decode them",
+    {"two-byte-table-invalid", "32: 0F 34", Origin::VexaScope, "0F bytes the two-byte class table marks invalid (sysenter, sysexit, the long nop 0F 1F, 3DNow!, ...) are invalid; the peers decode them",
      "the two-byte class table", TwoByteTableInvalid},
     // x87.
-    {"x87-empty-control-slots", Origin::VexaScope, "DB /4, DB /6 and DD /5 with a memory operand decode unnamed and unsized; the peers reject them",
+    {"x87-empty-control-slots", "32: DB 20", Origin::VexaScope, "DB /4, DB /6 and DD /5 with a memory operand decode unnamed and unsized; the peers reject them",
      "the empty slots of the x87 memory control row decode without a name", X87EmptyControlSlots},
-    {"frstor-fsave-108", Origin::VexaScope, "frstor/fsave under a 16-bit operand size: Vexa shows 108 bytes, the peers 94",
+    {"frstor-fsave-108", "32: 66 DD 30", Origin::VexaScope, "frstor/fsave under a 16-bit operand size: Vexa shows 108 bytes, the peers 94",
      "frstor and fsave keep the 108-byte size in every mode", FrstorFsaveSize},
-    {"x87-register-aliases", Origin::VexaScope, "undocumented x87 register aliases (ffreep DF C0, fstp DF D0/D9 D8, fxch DD C8/DF C8, fsetpm DB E4) are invalid",
+    {"x87-register-aliases", "32: DF C0", Origin::VexaScope, "undocumented x87 register aliases (ffreep DF C0, fstp DF D0/D9 D8, fxch DD C8/DF C8, fsetpm DB E4) are invalid",
      "the x87 register tables have no rows for them", X87RegisterAliases},
-    {"fcomp-de-d0-operands", Origin::VexaScope, "DE D0-D7 shows fcomp st(i), st; the peers show fcomp st(i)",
+    {"fcomp-de-d0-operands", "32: DE D1", Origin::VexaScope, "DE D0-D7 shows fcomp st(i), st; the peers show fcomp st(i)",
      "the DE row of the x87 register table gives fcomp two operands", FcompDeD0Operands},
-    {"fucomp-implicit-st0", Origin::PeerChoice, "Zydis lists an implicit st0 before fucomp st(i) (DD E8-EF) but not before fucom",
+    {"fucomp-implicit-st0", "32: DD E9", Origin::PeerChoice, "Zydis lists an implicit st0 before fucomp st(i) (DD E8-EF) but not before fucom",
      "Zydis's own operand listing", FucompImplicitSt0},
     // MMX.
-    {"mmx-unnamed-opcodes", Origin::VexaScope, "MMX-class opcodes with no name in the two-byte table (0F E3 pavgw, 0F EE pmaxsw, 0F FB psubq, 0F D0, 0F FF, ...) are invalid",
+    {"mmx-unnamed-opcodes", "32: 0F E3 C1", Origin::VexaScope, "MMX-class opcodes with no name in the two-byte table (0F E3 pavgw, 0F EE pmaxsw, 0F FB psubq, 0F D0, 0F FF, ...) are invalid",
      "an empty two-byte table entry of class 12 is invalid", MmxUnnamedOpcodes},
-    {"mmx-shift-memory", Origin::VexaScope, "the MMX shift groups 0F 71-73 accept a memory operand; the peers reject it",
+    {"mmx-shift-memory", "32: 0F 71 10 05", Origin::VexaScope, "the MMX shift groups 0F 71-73 accept a memory operand; the peers reject it",
      "the shift groups accept a memory form as such", MmxShiftGroupMemory},
-    {"punpckl-qword", Origin::VexaScope, "punpcklbw/wd/dq (0F 60-62) from memory: Vexa shows qword, the peers dword",
+    {"punpckl-qword", "32: 0F 60 00", Origin::VexaScope, "punpcklbw/wd/dq (0F 60-62) from memory: Vexa shows qword, the peers dword",
      "MMX memory operands are qword throughout", UnpackLowMemorySize},
     // The SSE class.
-    {"scalar-prefix-not-adjacent", Origin::VexaScope, "F3 that is not the byte right before 0F (F3 66 0F 58): Vexa passes the opcode unnamed, the peers decode the scalar form",
+    {"scalar-prefix-not-adjacent", "32: F3 66 0F 58 C1", Origin::VexaScope, "F3 that is not the byte right before 0F (F3 66 0F 58): Vexa passes the opcode unnamed, the peers decode the scalar form",
      "the scalar forms need F3 right before 0F", ScalarPrefixNotNextToOpcode},
-    {"sse-imm8-uncounted", Origin::VexaScope, "class-13 opcodes 70, C2, C4, C5, C6 without the scalar prefix: the unnamed pass-through does not count their imm8, so Vexa is one byte shorter",
+    {"sse-imm8-uncounted", "32: 0F C6 C1 05", Origin::VexaScope, "class-13 opcodes 70, C2, C4, C5, C6 without the scalar prefix: the unnamed pass-through does not count their imm8, so Vexa is one byte shorter",
      "the unnamed pass-through counts only the ModR/M, SIB and displacement bytes", SseImmediateUncounted},
-    {"sse-unnamed", Origin::VexaScope, "class-13 opcodes without the scalar prefix (packed SSE, SSE2, prefetch, fxsave, ...) pass unnamed (\"\?\?\?\") with no operands",
+    {"sse-unnamed", "32: 0F 58 C1", Origin::VexaScope, "class-13 opcodes without the scalar prefix (packed SSE, SSE2, prefetch, fxsave, ...) pass unnamed (\"\?\?\?\") with no operands",
      "the decoder names only the F3 scalar single-precision forms", SseUnnamed},
-    {"sse-unnamed-peer-invalid", Origin::VexaScope, "class-13 opcodes without the scalar prefix pass unnamed with any ModR/M; the peers reject some (a register where memory is required, ...)",
+    {"sse-unnamed-peer-invalid", "32: 0F 13 C0", Origin::VexaScope, "class-13 opcodes without the scalar prefix pass unnamed with any ModR/M; the peers reject some (a register where memory is required, ...)",
      "the unnamed pass-through checks nothing", SseUnnamedPeerInvalid},
-    {"scalar-outside-set", Origin::VexaScope, "F3 scalar forms outside movss/cmpss/51-5F (F3 0F 2A/2C/2D cvt*, 12, 16, 2B, 70, 18, AE, ...) fail",
+    {"scalar-outside-set", "32: F3 0F 2A C1", Origin::VexaScope, "F3 scalar forms outside movss/cmpss/51-5F (F3 0F 2A/2C/2D cvt*, 12, 16, 2B, 70, 18, AE, ...) fail",
      "the decoder's scalar set is movss, cmpss and the 51-5F arithmetic row", ScalarFormOutsideSet},
     // Last: what the peers know from later processors.
-    {"later-extension", Origin::VexaScope, "the peers decode an instruction of a later extension (SSE2/3, VMX, SVM, RDRAND, TSX, XSAVE, ...) where Vexa has none",
+    {"later-extension", "32: DD 08", Origin::VexaScope, "the peers decode an instruction of a later extension (SSE2/3, VMX, SVM, RDRAND, TSX, XSAVE, ...) where Vexa has none",
      "Vexa covers the 386 to Pentium III instruction set", LaterExtension},
 };
 const unsigned kKnownDifferenceCount = sizeof kKnownDifferences / sizeof kKnownDifferences[0];
+
+bool ParseExample(const char* example, TestCase& testCase) {
+    testCase = TestCase{};
+    if (std::strncmp(example, "16: ", 4) != 0 && std::strncmp(example, "32: ", 4) != 0) return false;
+    testCase.is32BitMode = example[0] == '3';
+    unsigned count = 0;
+    for (const char* p = example + 4; *p != 0;) {
+        unsigned value = 0;
+        int consumed = 0;
+        if (count == kDecodeWindow || std::sscanf(p, "%2x%n", &value, &consumed) != 1 || consumed != 2) return false;
+        testCase.bytes[count++] = static_cast<uint8_t>(value);
+        p += consumed;
+        if (*p == ' ') ++p;
+    }
+    return count > 0;
+}
 
 int Classifier::Classify(const CaseResult& c) const {
     if (c.comparison.mismatches == 0) return -1;

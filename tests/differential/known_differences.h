@@ -21,6 +21,7 @@ class Classifier;
 
 struct KnownDifference {
     const char* id;
+    const char* example;  // "32: F0 40": the mode, then the bytes
     Origin origin;
     const char* what;    // what differs
     const char* reason;  // why it stays
@@ -29,6 +30,9 @@ struct KnownDifference {
 
 extern const KnownDifference kKnownDifferences[];
 extern const unsigned kKnownDifferenceCount;
+
+// The test case of an example text ("16: 66 DD 30"); false when malformed.
+bool ParseExample(const char* example, TestCase& testCase);
 
 class Classifier {
 public:
