@@ -142,12 +142,19 @@ bool MovControlDebugWithMemory(const CaseResult& c, const Classifier&) {
     return TwoByte(c, 0x20, 0x23) && c.encoding.mod != 3 && OnlyPeerValid(c) && Same(PeerMnemonic(c), "mov");
 }
 
+// The segment operand of 8C (second) or 8E (first), as Vexa reads it.
+const char* SegmentOperand(const CaseResult& c) {
+    const NormalizedOperand& o = c.vexa.operands[c.encoding.opcode == 0x8C ? 1 : 0];
+    return c.vexa.operandCount == 2 && o.type == OperandType::Register ? o.reg : "";
+}
+
 bool MovSegmentNumbers6And7(const CaseResult& c, const Classifier&) {
-    return (OneByte(c, 0x8C, 0x8C) || OneByte(c, 0x8E, 0x8E)) && c.encoding.reg >= 6 && OnlyVexaValid(c);
+    return (OneByte(c, 0x8C, 0x8C) || OneByte(c, 0x8E, 0x8E)) && c.encoding.reg >= 6 && OnlyVexaValid(c) &&
+           IsOneOf(SegmentOperand(c), {"seg6", "seg7"});
 }
 
 bool MovToCs(const CaseResult& c, const Classifier&) {
-    return OneByte(c, 0x8E, 0x8E) && c.encoding.reg == 1 && OnlyVexaValid(c);
+    return OneByte(c, 0x8E, 0x8E) && c.encoding.reg == 1 && OnlyVexaValid(c) && Same(SegmentOperand(c), "cs");
 }
 
 bool MovFromSegmentRegisterWidth(const CaseResult& c, const Classifier&) {
@@ -182,8 +189,12 @@ bool SystemOperandWidths(const CaseResult& c, const Classifier&) {
            DiffersOnlyIn(c, Mismatch::MemorySize | Mismatch::Register);
 }
 
+// Vexa's reading is fixed: no name, and the r/m register with class bits 0.
 bool Group7RegisterFormUnnamed(const CaseResult& c, const Classifier&) {
-    return TwoByte(c, 0x01, 0x01) && c.encoding.reg == 0 && c.encoding.mod == 3 && VexaUnnamed(c);
+    if (!TwoByte(c, 0x01, 0x01) || c.encoding.reg != 0 || c.encoding.mod != 3 || !VexaUnnamed(c)) return false;
+    const char* rm = VexaRegisterName(MakeRegisterCode(RegisterClass::Gpr8, c.encoding.rm));
+    return c.vexa.operandCount == 1 && c.vexa.operands[0].type == OperandType::Register &&
+           Same(c.vexa.operands[0].reg, rm) && !(c.comparison.mismatches & Mismatch::Length);
 }
 
 bool VexPrefixes(const CaseResult& c, const Classifier&) {
@@ -199,7 +210,9 @@ bool TwoByteTableInvalid(const CaseResult& c, const Classifier&) {
 bool X87EmptyControlSlots(const CaseResult& c, const Classifier&) {
     const uint8_t esc = c.encoding.opcode;
     const bool slot = (esc == 0xDB && (c.encoding.reg == 4 || c.encoding.reg == 6)) || (esc == 0xDD && c.encoding.reg == 5);
-    return !c.encoding.twoByte && slot && c.encoding.mod != 3 && VexaUnnamed(c) && !PeerValid(c);
+    return !c.encoding.twoByte && slot && c.encoding.mod != 3 && VexaUnnamed(c) && !PeerValid(c) &&
+           c.vexa.operandCount == 1 && c.vexa.operands[0].type == OperandType::Memory &&
+           c.vexa.operands[0].sizeBytes == 0;
 }
 
 bool FrstorFsaveSize(const CaseResult& c, const Classifier&) {
@@ -238,7 +251,10 @@ bool MmxUnnamedOpcodes(const CaseResult& c, const Classifier&) {
 }
 
 bool MmxShiftGroupMemory(const CaseResult& c, const Classifier&) {
-    return TwoByte(c, 0x71, 0x73) && c.encoding.mod != 3 && OnlyVexaValid(c);
+    const NormalizedOperand* o = c.vexa.operands;
+    return TwoByte(c, 0x71, 0x73) && c.encoding.mod != 3 && OnlyVexaValid(c) && c.vexa.operandCount == 2 &&
+           o[0].type == OperandType::Memory && o[0].sizeBytes == 8 && o[1].type == OperandType::Immediate &&
+           o[1].valueBytes == 1;
 }
 
 bool UnpackLowMemorySize(const CaseResult& c, const Classifier&) {
@@ -248,25 +264,31 @@ bool UnpackLowMemorySize(const CaseResult& c, const Classifier&) {
 
 // ---- the SSE class ----------------------------------------------------------
 
+// The unnamed pass-through counts ModR/M, SIB and displacement but no imm8:
+// its length is the peer's, or one less for the opcodes that take an imm8.
+bool PassThroughLength(const CaseResult& c) {
+    const uint8_t x = c.encoding.second;
+    const bool takesImm8 = x == 0x70 || x == 0xC2 || x == 0xC4 || x == 0xC5 || x == 0xC6;
+    return c.zydis.normalized.length == c.vexa.length + (takesImm8 ? 1 : 0);
+}
+
 bool ScalarPrefixNotNextToOpcode(const CaseResult& c, const Classifier&) {
     return SseClass(c) && c.encoding.lastRepeat == 0xF3 && !c.encoding.scalarPrefix && VexaUnnamed(c) &&
-           PeerValid(c);
+           PeerValid(c) && PassThroughLength(c);
 }
 
 bool SseImmediateUncounted(const CaseResult& c, const Classifier&) {
-    const uint8_t x = c.encoding.second;
-    const bool takesImm8 = x == 0x70 || x == 0xC2 || x == 0xC4 || x == 0xC5 || x == 0xC6;
-    return SseClass(c) && takesImm8 && VexaUnnamed(c) && PeerValid(c) &&
-           c.zydis.normalized.length == c.vexa.length + 1;
+    return SseClass(c) && VexaUnnamed(c) && PeerValid(c) && c.zydis.normalized.length == c.vexa.length + 1 &&
+           PassThroughLength(c);
 }
 
 bool SseUnnamed(const CaseResult& c, const Classifier&) {
-    return SseClass(c) && VexaUnnamed(c) && PeerValid(c) &&
+    return SseClass(c) && VexaUnnamed(c) && PeerValid(c) && PassThroughLength(c) &&
            DiffersOnlyIn(c, Mismatch::Mnemonic | Mismatch::OperandCount);
 }
 
 bool SseUnnamedPeerInvalid(const CaseResult& c, const Classifier&) {
-    return SseClass(c) && VexaUnnamed(c) && !PeerValid(c);
+    return SseClass(c) && VexaUnnamed(c) && c.vexa.operandCount == 0 && !PeerValid(c);
 }
 
 bool ScalarFormOutsideSet(const CaseResult& c, const Classifier&) {
@@ -276,8 +298,7 @@ bool ScalarFormOutsideSet(const CaseResult& c, const Classifier&) {
 // ---- later extensions -------------------------------------------------------
 
 bool LaterExtension(const CaseResult& c, const Classifier&) {
-    const bool vexaHasNoInstruction = !VexaValid(c) || VexaUnnamed(c);
-    return vexaHasNoInstruction && PeerValid(c) && !PeerIsaIsOfVexasEra(c);
+    return OnlyPeerValid(c) && !PeerIsaIsOfVexasEra(c);
 }
 
 }  // namespace
@@ -365,7 +386,7 @@ const KnownDifference kKnownDifferences[] = {
     {"scalar-outside-set", "32: F3 0F 2A C1", Origin::VexaScope, "F3 scalar forms outside movss/cmpss/51-5F (F3 0F 2A/2C/2D cvt*, 12, 16, 2B, 70, 18, AE, ...) fail",
      "the decoder's scalar set is movss, cmpss and the 51-5F arithmetic row", ScalarFormOutsideSet},
     // Last: what the peers know from later processors.
-    {"later-extension", "32: DD 08", Origin::VexaScope, "the peers decode an instruction of a later extension (SSE2/3, VMX, SVM, RDRAND, TSX, XSAVE, ...) where Vexa has none",
+    {"later-extension", "32: DD 08", Origin::VexaScope, "the peers decode an instruction of a later extension (SSE2/3, VMX, SVM, RDRAND, TSX, XSAVE, ...) where Vexa reads an invalid instruction",
      "Vexa covers the 386 to Pentium III instruction set", LaterExtension},
 };
 const unsigned kKnownDifferenceCount = sizeof kKnownDifferences / sizeof kKnownDifferences[0];
