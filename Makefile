@@ -42,9 +42,9 @@ run: windows
 	scripts/wine-run.sh $(NATIVE)/wine $(WINE_TREE)/bin/$(VEXA_EXE)
 
 test: windows native
+	@$(MAKE) --no-print-directory fuzz-check
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 	@cat $(NATIVE)/tests/differential/differential-summary.txt 2>/dev/null || true
-	@$(MAKE) --no-print-directory fuzz-check
 
 # The libFuzzer target over decode + format, built with clang under ASan and
 # UBSan in its own tree. `make test` runs it for FUZZ_CHECK_SECONDS, `make fuzz`
