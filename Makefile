@@ -71,7 +71,11 @@ fuzz-build: deps
 	cmake --build $(FUZZ) -j $(JOBS) --target vexa_fuzz
 
 fuzz-check: fuzz-build
-	$(FUZZ_RUN) -seed=1 -max_total_time=$(FUZZ_CHECK_SECONDS) $(FUZZ)/corpus fuzz/corpus
+	@echo "fuzz-check: $(FUZZ_CHECK_SECONDS) s of fuzzing, log in $(FUZZ)/fuzz-check.log"
+	@if $(FUZZ_RUN) -seed=1 -max_total_time=$(FUZZ_CHECK_SECONDS) $(FUZZ)/corpus fuzz/corpus \
+	    > $(FUZZ)/fuzz-check.log 2>&1; then \
+	  grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ)/fuzz-check.log; \
+	else tail -n 60 $(FUZZ)/fuzz-check.log; exit 1; fi
 
 fuzz: fuzz-build
 	$(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus

@@ -21,6 +21,7 @@ void OnInitDialog(HWND dialog) {
     workbench.view = DialogView(dialog);
     workbench.state = ComposerState{};
     workbench.state.mode32 = false;  // the "32-bit Mode" box starts unchecked
+    mode32 = 0;                      // the program-wide flag follows the box
     workbench.displayFont = static_cast<HFONT>(GetStockObject(OEM_FIXED_FONT));
     workbench.view.ResizeEditor(ByteEditor::Displacement, 1);
     workbench.view.ResizeEditor(ByteEditor::Immediate, 1);
@@ -49,6 +50,7 @@ void OnCommand(HWND dialog, int id, unsigned notification) {
         ToggleBitButton(id);
     } else if (id == IDC_MODE32) {
         state.mode32 = IsDlgButtonChecked(dialog, IDC_MODE32) == BST_CHECKED;
+        mode32 = state.mode32 ? 1 : 0;
     } else if (id == IDC_DISPLACEMENT || id == IDC_IMMEDIATE) {
         if (notification != EN_CHANGE) return;
     } else if (id == IDC_CASE) {
