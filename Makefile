@@ -5,7 +5,7 @@ WIN     := $(BUILD)/win
 JOBS    ?= $(shell nproc)
 TOOLCHAIN := cmake/mingw-i686.cmake
 
-.PHONY: all deps native windows test run clean
+.PHONY: all deps native windows test run clean bench
 
 all: native windows
 
@@ -24,6 +24,16 @@ windows: deps
 
 test: windows native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+
+# Optimised build of bench/ alone; prints the speedups over Zydis and Capstone
+# and the cost of one composer refresh. Not part of `make test`.
+bench: deps
+	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
+	cmake --build $(BUILD)/bench --target vexa_bench -j $(JOBS)
+	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+	  --benchmark_report_aggregates_only=true \
+	  --benchmark_out=$(BUILD)/bench/results.json --benchmark_out_format=json
+	@python3 bench/speedups.py $(BUILD)/bench/results.json
 
 clean:
 	rm -rf $(BUILD)
