@@ -6,8 +6,7 @@
 
 #include "bench/corpus_access.h"
 #include "bench/peers.h"
-#include "decoder/decoder.h"
-#include "formatter/instruction_text.h"
+#include "bench/vexa_walks.h"
 
 namespace vexa::bench {
 namespace {
@@ -25,34 +24,20 @@ void CheckWalked(benchmark::State& state, size_t walked, const Corpus& corpus) {
 
 void VexaDecode(benchmark::State& state) {
     const Corpus& corpus = SharedCorpus();
-    DecodedInstruction record;
+    uint32_t sink = 0;
     size_t walked = 0;
-    for (auto _ : state) {
-        walked = 0;
-        for (size_t offset = 0; offset < corpus.codeSize; offset += InstructionLength(record), ++walked) {
-            DecodeInstruction(corpus.data() + offset, &record, true);
-            benchmark::DoNotOptimize(record);
-        }
-    }
+    for (auto _ : state) walked = WalkVexaDecode(corpus, sink);
+    benchmark::DoNotOptimize(sink);
     CheckWalked(state, walked, corpus);
     ReportThroughput(state, corpus);
 }
 
 void VexaDecodeFormat(benchmark::State& state) {
     const Corpus& corpus = SharedCorpus();
-    DecodedInstruction record;
-    char mnemonicText[kInstructionTextSize];
-    char operandText[kInstructionTextSize];
+    uint32_t sink = 0;
     size_t walked = 0;
-    for (auto _ : state) {
-        walked = 0;
-        for (size_t offset = 0; offset < corpus.codeSize; offset += InstructionLength(record), ++walked) {
-            DecodeInstruction(corpus.data() + offset, &record, true);
-            FormatInstruction(&record, mnemonicText, operandText);
-            benchmark::DoNotOptimize(mnemonicText);
-            benchmark::DoNotOptimize(operandText);
-        }
-    }
+    for (auto _ : state) walked = WalkVexaDecodeFormat(corpus, sink);
+    benchmark::DoNotOptimize(sink);
     CheckWalked(state, walked, corpus);
     ReportThroughput(state, corpus);
 }
@@ -60,20 +45,10 @@ void VexaDecodeFormat(benchmark::State& state) {
 void ZydisDecode(benchmark::State& state) {
     const Corpus& corpus = SharedCorpus();
     const ZydisPeer zydis;
-    ZydisDecodedInstruction instruction;
-    ZydisDecodedOperand operands[ZYDIS_MAX_OPERAND_COUNT];
+    uint32_t sink = 0;
     size_t walked = 0;
-    for (auto _ : state) {
-        walked = 0;
-        for (size_t offset = 0; offset < corpus.codeSize; offset += instruction.length, ++walked) {
-            if (!ZYAN_SUCCESS(ZydisDecoderDecodeFull(&zydis.decoder, corpus.data() + offset,
-                                                     corpus.codeSize - offset, &instruction, operands))) {
-                break;
-            }
-            benchmark::DoNotOptimize(instruction);
-            benchmark::DoNotOptimize(operands);
-        }
-    }
+    for (auto _ : state) walked = WalkZydisDecode(corpus, zydis, sink);
+    benchmark::DoNotOptimize(sink);
     CheckWalked(state, walked, corpus);
     ReportThroughput(state, corpus);
 }
@@ -81,28 +56,14 @@ void ZydisDecode(benchmark::State& state) {
 void ZydisDecodeFormat(benchmark::State& state) {
     const Corpus& corpus = SharedCorpus();
     const ZydisPeer zydis;
-    ZydisDecodedInstruction instruction;
-    ZydisDecodedOperand operands[ZYDIS_MAX_OPERAND_COUNT];
-    char text[256];
+    uint32_t sink = 0;
     size_t walked = 0;
-    for (auto _ : state) {
-        walked = 0;
-        for (size_t offset = 0; offset < corpus.codeSize; offset += instruction.length, ++walked) {
-            if (!ZYAN_SUCCESS(ZydisDecoderDecodeFull(&zydis.decoder, corpus.data() + offset,
-                                                     corpus.codeSize - offset, &instruction, operands))) {
-                break;
-            }
-            ZydisFormatterFormatInstruction(&zydis.formatter, &instruction, operands,
-                                            instruction.operand_count_visible, text, sizeof(text), offset,
-                                            ZYAN_NULL);
-            benchmark::DoNotOptimize(text);
-        }
-    }
+    for (auto _ : state) walked = WalkZydisDecodeFormat(corpus, zydis, sink);
+    benchmark::DoNotOptimize(sink);
     CheckWalked(state, walked, corpus);
     ReportThroughput(state, corpus);
 }
 
-// Capstone always produces the text; detail adds the operand breakdown.
 void CapstoneDisassemble(benchmark::State& state, bool detail) {
     const Corpus& corpus = SharedCorpus();
     const CapstonePeer capstone(detail);
@@ -110,17 +71,10 @@ void CapstoneDisassemble(benchmark::State& state, bool detail) {
         state.SkipWithError("capstone did not open");
         return;
     }
+    uint32_t sink = 0;
     size_t walked = 0;
-    for (auto _ : state) {
-        walked = 0;
-        const uint8_t* code = corpus.data();
-        size_t size = corpus.codeSize;
-        uint64_t address = 0;
-        while (cs_disasm_iter(capstone.handle(), &code, &size, &address, capstone.insn())) {
-            benchmark::DoNotOptimize(capstone.insn()->op_str);
-            ++walked;
-        }
-    }
+    for (auto _ : state) walked = WalkCapstone(corpus, capstone, sink);
+    benchmark::DoNotOptimize(sink);
     CheckWalked(state, walked, corpus);
     ReportThroughput(state, corpus);
 }
