@@ -2,8 +2,16 @@
 BUILD   ?= build
 NATIVE  := $(BUILD)/native
 WIN     := $(BUILD)/win
+WIN64   := $(BUILD)/win64
 JOBS    ?= $(shell nproc)
 TOOLCHAIN := cmake/mingw-i686.cmake
+TOOLCHAIN64 := cmake/mingw-x86_64.cmake
+
+# The Windows tree whose programs run under Wine: the 32-bit one, or, on a host
+# whose kernel cannot run 32-bit code (so 32-bit Wine cannot start), a 64-bit
+# build of the same sources for wine64. Probed after `deps` has installed Wine.
+WINE32 := /usr/lib/wine/wine
+WINE_TREE = $(if $(shell $(WINE32) --version >/dev/null 2>&1 && echo ok),$(WIN),$(WIN64))
 
 .PHONY: all deps native windows test run clean bench
 
@@ -13,7 +21,7 @@ deps:
 	@scripts/install-deps.sh
 
 native: deps
-	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_WINDOWS_BUILD_DIR=$(abspath $(WIN))
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_WINDOWS_BUILD_DIR=$(abspath $(WINE_TREE))
 	cmake --build $(NATIVE) -j $(JOBS)
 
 windows: deps
@@ -21,6 +29,17 @@ windows: deps
 	  cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=$(abspath $(TOOLCHAIN)) -DCMAKE_BUILD_TYPE=Release && \
 	  cmake --build $(WIN) -j $(JOBS); \
 	fi
+	@if [ -f $(TOOLCHAIN64) ] && [ "$(WINE_TREE)" = "$(WIN64)" ]; then \
+	  echo "windows: this host cannot run 32-bit code; building the Windows programs for wine64 as well"; \
+	  cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=$(abspath $(TOOLCHAIN64)) -DCMAKE_BUILD_TYPE=Release && \
+	  cmake --build $(WIN64) -j $(JOBS); \
+	fi
+
+# The workbench under Wine, on DISPLAY, in the Wine prefix the tests use.
+VEXA_EXE ?= vexa.exe
+run: windows
+	@if [ ! -f $(WINE_TREE)/bin/$(VEXA_EXE) ]; then echo "run: $(WINE_TREE)/bin/$(VEXA_EXE) is not built" >&2; exit 1; fi
+	scripts/wine-run.sh $(NATIVE)/wine $(WINE_TREE)/bin/$(VEXA_EXE)
 
 test: windows native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)

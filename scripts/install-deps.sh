@@ -8,8 +8,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   libzydis-dev libcapstone-dev
   clang libclang-rt-14-dev
-  g++-mingw-w64-i686
-  wine wine32:i386 fonts-wine
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64-win32
+  wine wine32:i386 wine64 fonts-wine
   xvfb xauth
   python3
 )
