@@ -33,7 +33,7 @@ def main(path):
     instructions = int(report["context"]["corpus_instructions"])
 
     for name, row in rows.items():
-        if row["items"] is None:
+        if row["bytes"] is None:
             print(f"{name:20s} {row['ns']:10.1f} ns per call")
         else:
             print(f"{name:20s} {row['ns'] / instructions:8.2f} ns/instruction "
