@@ -123,8 +123,12 @@ inline void SetInstructionLength(DecodedInstruction& d, unsigned length) {
     d.repeatAndLength = static_cast<uint8_t>((d.repeatAndLength & ~RepeatFlag::LengthMask) |
                                              ((length << RepeatFlag::LengthShift) & RepeatFlag::LengthMask));
 }
+// Adds in place: a multiple of 4 leaves the repeat bits alone, and the mask
+// wraps the sum within the field just as SetInstructionLength would.
 inline void AddInstructionLength(DecodedInstruction& d, unsigned count) {
-    SetInstructionLength(d, InstructionLength(d) + count);
+    d.repeatAndLength = static_cast<uint8_t>((d.repeatAndLength & ~RepeatFlag::LengthMask) |
+                                             ((d.repeatAndLength + (count << RepeatFlag::LengthShift)) &
+                                              RepeatFlag::LengthMask));
 }
 inline uint8_t SegmentOverrideOf(const DecodedInstruction& d) {
     return (d.prefixFlags & PrefixFlag::SegmentMask) >> PrefixFlag::SegmentShift;

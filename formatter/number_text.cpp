@@ -1,11 +1,23 @@
 #include "formatter/number_text.h"
 
+#include <array>
 #include <bit>
+#include <cstring>
 
 namespace vexa {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// The two digits of every byte value, so that digits go out two at a time.
+constexpr std::array<char, 512> kHexPairs = [] {
+    std::array<char, 512> pairs{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        pairs[2 * byte] = kHexDigits[byte >> 4];
+        pairs[2 * byte + 1] = kHexDigits[byte & 0xF];
+    }
+    return pairs;
+}();
 
 unsigned SignificantDigits(uint32_t value) { return value == 0 ? 1 : (std::bit_width(value) + 3) / 4; }
 
@@ -25,14 +37,20 @@ bool FormatSigned(uint32_t value, uint32_t signBit, char* text) {
 
 }  // namespace
 
-// Digits are written from the last one back, so the end is known up front.
+// Digits are written from the last one back, two at a time, so the end is
+// known up front.
 char* AppendHex(char* end, uint32_t value, unsigned minDigits) {
     const unsigned significant = SignificantDigits(value);
     const unsigned digits = significant > minDigits ? significant : minDigits;
     if (((value >> (4 * (digits - 1))) & 0xF) >= 0xA) *end++ = '0';
     char* const last = end + digits;
     *last = '\0';
-    for (char* p = last; p != end; value >>= 4) *--p = kHexDigits[value & 0xF];
+    char* p = last;
+    for (unsigned pairs = digits / 2; pairs > 0; --pairs, value >>= 8) {
+        p -= 2;
+        std::memcpy(p, &kHexPairs[2 * (value & 0xFF)], 2);
+    }
+    if (p != end) *end = kHexDigits[value & 0xF];
     return last;
 }
 
