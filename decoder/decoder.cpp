@@ -54,15 +54,18 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
 
     const OneByteHandler& handler = kOneByteHandlers[opcodeClass];
     if (handler.hasModRM && !ctx.DecodeModRMAt(ctx.Opcode() + 1)) return Outcome::Failed;
-    ctx.wide = handler.wideInBit0 && (ctx.opcode & 0x01) != 0;
-    ctx.direction = handler.directionInBit1 && (ctx.opcode & 0x02) != 0;
+    // Bit arithmetic rather than conditions: which classes come along is not
+    // predictable, so a branch here would often be mispredicted.
+    ctx.wide = (ctx.opcode & 0x01 & static_cast<uint8_t>(handler.wideInBit0)) != 0;
+    ctx.direction = ((ctx.opcode >> 1) & 0x01 & static_cast<uint8_t>(handler.directionInBit1)) != 0;
     AddInstructionLength(record, 1);
 
-    const Outcome outcome = handler.handle(ctx);
-    if (outcome == Outcome::Decoded && handler.namedByTable) {
-        ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
-    }
-    return outcome;
+    // Named from the table before the handler runs, for the same reason: the
+    // handlers that name the instruction themselves overwrite it (their opcodes
+    // have no table name or one the handler adjusts), and the invalid path
+    // names every instruction it takes INVALID.
+    ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
+    return handler.handle(ctx);
 }
 
 }  // namespace

@@ -224,20 +224,20 @@ Outcome RegRmByMnemonic(DecodeContext& ctx) {
 
 }  // namespace
 
-//                                          handler               ModR/M named by table
+//                                          handler               ModR/M
 constexpr TwoByteHandler kTwoByteHandlers[12] = {
-    /*  0 Bswap */                         {Bswap,               false, true},
-    /*  1 BitTestImm */                    {BitTestImm,          true,  false},
-    /*  2 MovControlDebug */               {MovControlDebug,     true,  true},
-    /*  3 SegmentPushPop */                {SegmentPushPop,      false, true},
-    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,      true,  true},
-    /*  5 WidthInBit0 */                   {WidthInBit0,         true,  true},
-    /*  6 NoOperands */                    {NoOperands,          false, true},
-    /*  7 Cmov */                          {Cmov,                true,  true},
-    /*  8 NearConditionalJump */           {NearConditionalJump, false, true},
-    /*  9 Setcc */                         {Setcc,               true,  true},
-    /* 10 SystemGroup */                   {SystemGroup,         true,  false},
-    /* 11 RegRmByMnemonic */               {RegRmByMnemonic,     true,  false},
+    /*  0 Bswap */                         {Bswap,               false},
+    /*  1 BitTestImm */                    {BitTestImm,          true},
+    /*  2 MovControlDebug */               {MovControlDebug,     true},
+    /*  3 SegmentPushPop */                {SegmentPushPop,      false},
+    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,      true},
+    /*  5 WidthInBit0 */                   {WidthInBit0,         true},
+    /*  6 NoOperands */                    {NoOperands,          false},
+    /*  7 Cmov */                          {Cmov,                true},
+    /*  8 NearConditionalJump */           {NearConditionalJump, false},
+    /*  9 Setcc */                         {Setcc,               true},
+    /* 10 SystemGroup */                   {SystemGroup,         true},
+    /* 11 RegRmByMnemonic */               {RegRmByMnemonic,     true},
 };
 
 Outcome DecodeTwoByteEscape(DecodeContext& ctx) {
@@ -247,6 +247,9 @@ Outcome DecodeTwoByteEscape(DecodeContext& ctx) {
     record.subClass = subClass;
     record.decodeFlags |= DecodeFlag::TwoByteOpcode;
     AddInstructionLength(record, 1);
+    // Take back the name the one-byte table gives 0Fh; what follows names the
+    // instruction, or leaves it nameless.
+    ctx.Name(Mnemonic::None);
 
     // MMX and scalar SSE decode their own ModR/M byte and name the instruction.
     if (subClass == TwoByteClass::Mmx) {
@@ -262,12 +265,10 @@ Outcome DecodeTwoByteEscape(DecodeContext& ctx) {
     if (hasModRM && !ctx.DecodeModRMAt(ctx.Cursor())) return Outcome::Failed;
     if (!known) return Outcome::Invalid;
 
-    const TwoByteHandler& handler = kTwoByteHandlers[subClass];
-    const Outcome outcome = handler.handle(ctx);
-    if (outcome == Outcome::Decoded && handler.namedByTable) {
-        ctx.Name(MnemonicIndexOf(kTwoByteMnemonicTable[ctx.secondByte]));
-    }
-    return outcome;
+    // Named from the table up front, as for one-byte opcodes; the handlers that
+    // name the instruction themselves overwrite it.
+    ctx.Name(MnemonicIndexOf(kTwoByteMnemonicTable[ctx.secondByte]));
+    return kTwoByteHandlers[subClass].handle(ctx);
 }
 
 }  // namespace vexa
