@@ -10,7 +10,9 @@ namespace vexa {
 // Decodes the ModR/M byte at `modrm` (and SIB/displacement after it) in the
 // addressing form of the effective address size. regOperand and rmOperand must
 // be zeroed by the caller; registers get bare numbers (class bits 0). Adds every
-// byte consumed to the record's length and sets hasModRM (and hasSIB).
+// byte consumed to the record's length and sets hasModRM (and hasSIB). Reads
+// the six bytes from `modrm` that the longest form takes (ModR/M, SIB, a 4-byte
+// displacement), whatever the form; the decode window always has them.
 bool DecodeModRM(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                  OperandDescriptor* rmOperand, bool address32);
 bool DecodeModRM32(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
