@@ -1,5 +1,7 @@
 #include "formatter/register_name.h"
 
+#include <cstring>
+
 #include "decoder/decoded_instruction.h"
 #include "formatter/text_append.h"
 
@@ -34,8 +36,15 @@ char* AppendRegisterName(char* end, uint8_t code) {
         *end = '\0';
         return end;
     }
+    // Every name has 2 to 5 characters: the first three (the third may be the
+    // padding zero) and the last two cover them all without a branch on the
+    // length, which changes from one operand to the next.
     const RegisterName& name = kRegisterNames[registerClass][RegisterNumber(code)];
-    return AppendShort(end, name.text, name.length);
+    const unsigned length = name.length;
+    std::memcpy(end, name.text, 3);
+    std::memcpy(end + length - 2, name.text + length - 2, 2);
+    end[length] = '\0';
+    return end + length;
 }
 
 bool FormatRegisterName(uint8_t number, char* text, uint8_t registerClass) {
