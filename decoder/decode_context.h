@@ -132,8 +132,6 @@ struct TwoByteHandler {
 
 // Indexed by OpcodeClass (entry 0, the prefix class, is never dispatched).
 extern const OneByteHandler kOneByteHandlers[29];
-// Indexed by TwoByteClass 0-11.
-extern const TwoByteHandler kTwoByteHandlers[12];
 
 // The 0Fh escape: reads the second opcode byte and runs its class.
 Outcome DecodeTwoByteEscape(DecodeContext& ctx);
