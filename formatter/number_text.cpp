@@ -1,25 +1,30 @@
 #include "formatter/number_text.h"
 
-#include <array>
 #include <bit>
 #include <cstring>
+
+#include "formatter/text_append.h"
 
 namespace vexa {
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
+static_assert(std::endian::native == std::endian::little, "the digit word is stored byte by byte");
 
-// The two digits of every byte value, so that digits go out two at a time.
-constexpr std::array<char, 512> kHexPairs = [] {
-    std::array<char, 512> pairs{};
-    for (unsigned byte = 0; byte < 256; ++byte) {
-        pairs[2 * byte] = kHexDigits[byte >> 4];
-        pairs[2 * byte + 1] = kHexDigits[byte & 0xF];
-    }
-    return pairs;
-}();
+// The eight hex digits of `value` as the bytes of a word, most significant
+// digit in the lowest byte: spreading the nibbles over the bytes and adding
+// '0' (or 'A' - 10) to each at once costs no branch and no loop.
+uint64_t HexDigitWord(uint32_t value) {
+    uint64_t x = value;
+    x = ((x & 0xFFFF0000ull) << 16) | (x & 0x0000FFFFull);
+    x = ((x & 0x0000FF000000FF00ull) << 8) | (x & 0x000000FF000000FFull);
+    x = ((x & 0x00F000F000F000F0ull) << 4) | (x & 0x000F000F000F000Full);
+    // Byte i now holds nibble i; 1 in the bytes whose nibble is a letter.
+    const uint64_t letters = ((x + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
+    x += 0x3030303030303030ull + letters * ('A' - '9' - 1);
+    return __builtin_bswap64(x);
+}
 
-unsigned SignificantDigits(uint32_t value) { return value == 0 ? 1 : (std::bit_width(value) + 3) / 4; }
+unsigned SignificantDigits(uint32_t value) { return (std::bit_width(value | 1u) + 3) / 4; }
 
 bool FormatFixed(uint32_t value, unsigned digits, char* text) {
     if (text == nullptr) return false;
@@ -37,21 +42,17 @@ bool FormatSigned(uint32_t value, uint32_t signBit, char* text) {
 
 }  // namespace
 
-// Digits are written from the last one back, two at a time, so the end is
-// known up front.
+// The last `digits` of the eight, after a "0" when the first is a letter.
 char* AppendHex(char* end, uint32_t value, unsigned minDigits) {
     const unsigned significant = SignificantDigits(value);
     const unsigned digits = significant > minDigits ? significant : minDigits;
-    if (((value >> (4 * (digits - 1))) & 0xF) >= 0xA) *end++ = '0';
-    char* const last = end + digits;
-    *last = '\0';
-    char* p = last;
-    for (unsigned pairs = digits / 2; pairs > 0; --pairs, value >>= 8) {
-        p -= 2;
-        std::memcpy(p, &kHexPairs[2 * (value & 0xFF)], 2);
-    }
-    if (p != end) *end = kHexDigits[value & 0xF];
-    return last;
+    char all[8];
+    const uint64_t word = HexDigitWord(value);
+    std::memcpy(all, &word, sizeof(all));
+    const char* first = all + 8 - digits;
+    *end = '0';
+    end += *first >= 'A';
+    return AppendShort(end, first, digits);
 }
 
 // The magnitude of a negative value is its negation within the width, so the
