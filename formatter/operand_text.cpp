@@ -73,9 +73,11 @@ char* AppendFarPointer(char* end, const OperandDescriptor& operand) {
 }  // namespace
 
 char* AppendOperand(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand) {
+    // Registers and memory, most operands, as two tests first: on changing
+    // code they are mispredicted less often than the switch's indirect jump.
+    if (operand.kind == OperandKind::Register) return AppendRegisterName(end, operand.reg);
+    if (operand.kind == OperandKind::Memory) return AppendMemory(end, instruction, operand);
     switch (operand.kind) {
-        case OperandKind::Register: return AppendRegisterName(end, operand.reg);
-        case OperandKind::Memory: return AppendMemory(end, instruction, operand);
         case OperandKind::Immediate: return AppendImmediate(end, operand);
         case OperandKind::Constant: return AppendUnsignedField(end, operand);
         case OperandKind::Relative: return AppendRelative(end, instruction, operand);
