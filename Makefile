@@ -13,7 +13,7 @@ TOOLCHAIN64 := cmake/mingw-x86_64.cmake
 WINE32 := /usr/lib/wine/wine
 WINE_TREE = $(if $(shell $(WINE32) --version >/dev/null 2>&1 && echo ok),$(WIN),$(WIN64))
 
-.PHONY: all deps native windows test run clean bench
+.PHONY: all deps native windows test run clean fuzz fuzz-build fuzz-check bench
 
 all: native windows
 
@@ -42,7 +42,27 @@ run: windows
 	scripts/wine-run.sh $(NATIVE)/wine $(WINE_TREE)/bin/$(VEXA_EXE)
 
 test: windows native
+	@$(MAKE) --no-print-directory fuzz-check
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+	@cat $(NATIVE)/tests/differential/differential-summary.txt 2>/dev/null || true
+
+# The libFuzzer target over decode + format, built with clang under ASan and
+# UBSan in its own tree. `make test` runs it for FUZZ_CHECK_SECONDS, `make fuzz`
+# for FUZZ_SECONDS; new inputs collect in $(FUZZ)/corpus, findings in $(FUZZ).
+FUZZ := $(BUILD)/fuzz
+FUZZ_CHECK_SECONDS ?= 60
+FUZZ_SECONDS ?= 3600
+FUZZ_RUN = mkdir -p $(FUZZ)/corpus && $(FUZZ)/fuzz/vexa_fuzz -max_len=96 -artifact_prefix=$(FUZZ)/ -print_final_stats=1
+
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON
+	cmake --build $(FUZZ) -j $(JOBS) --target vexa_fuzz
+
+fuzz-check: fuzz-build
+	$(FUZZ_RUN) -seed=1 -max_total_time=$(FUZZ_CHECK_SECONDS) $(FUZZ)/corpus fuzz/corpus
+
+fuzz: fuzz-build
+	$(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus
 
 # Optimised build of bench/ alone; prints the speedups over Zydis and Capstone
 # and the cost of one composer refresh. Not part of `make test`.

@@ -44,7 +44,7 @@ expect_decode() {
 run --help
 expect_status 0 "--help"
 [[ "$out" == usage:* ]] || fail "--help prints usage"
-for option in --16 --32 --upper --json --batch; do
+for option in --16 --32 --upper --json --batch --explain; do
   [[ "$out" == *"$option"* ]] || fail "--help lists $option"
 done
 
@@ -72,6 +72,36 @@ expect_status 2 "batch with bad lines"
 expected=$(rm "$tmp/in"; for hex in 90 "0F 0B" C3; do "$bin" $hex; done; echo x); expected=${expected%x}
 expect_out "$expected" "batch output"
 [[ "$err" == *"line 3: "*"'zz'"* && "$err" == *"line 4: no instruction bytes"* ]] || fail "batch errors: $(printf %q "$err")"
+
+# --explain: the usual two lines, then the breakdown, ended by an empty line;
+# no colour when the output is not a terminal.
+run --explain 66 C7 44 8B 12 34 12
+expect_status 0 "explain"
+[ "$(printf %s "$out" | head -n 2)" = $'mov\tword ptr [ebx+ecx*4+12], 1234\n66 C7 44 8B 12 34 12 ' ] || fail "explain: the two lines first"
+[[ "$out" == *$'\nbytes (7):\n'*$'  5-6   34 12        immediate     value 1234h\n'* ]] || fail "explain: byte roles"
+[[ "$out" == *$'\naddress size: 32-bit (32-bit mode)\n\n' ]] || fail "explain: ends with an empty line"
+[[ "$out" != *$'\x1b'* ]] || fail "explain: colour in a file"
+run --explain FF D8
+[[ "$out" == *$'\ninvalid: a register where memory is required'* ]] || fail "explain: reason for INVALID"
+run --explain --json 90; expect_status 2 "explain with json"; expect_err_line "--explain and --json" "explain with json"
+
+printf '90\nFF D8\nzz\n0F 85 10 00 00 00\n' >"$tmp/in"
+run --batch --explain
+rm "$tmp/in"
+expect_status 2 "batch explain"
+[ "$(printf %s "$out" | grep -c '^bytes (')" -eq 3 ] || fail "batch explain: one breakdown per instruction"
+[ "$(printf %s "$out" | grep -c '^$')" -eq 3 ] || fail "batch explain: an empty line after each"
+expected=$(for hex in 90 "FF D8" "0F 85 10 00 00 00"; do "$bin" --explain $hex; done; echo x); expected=${expected%x}
+expect_out "$expected" "batch explain output"
+
+# On a terminal the roles are coloured, unless NO_COLOR is set (even empty).
+if command -v script >/dev/null 2>&1; then
+  on_terminal() { script -qec "$1" /dev/null </dev/null 2>&1; }
+  [[ "$(on_terminal "env -u NO_COLOR '$bin' --explain 66 90")" == *$'\x1b[35m66'* ]] || fail "explain: colour on a terminal"
+  [[ "$(on_terminal "NO_COLOR=1 '$bin' --explain 66 90")" != *$'\x1b'* ]] || fail "explain: NO_COLOR=1"
+  [[ "$(on_terminal "NO_COLOR= '$bin' --explain 66 90")" != *$'\x1b'* ]] || fail "explain: NO_COLOR empty"
+  [[ "$(on_terminal "env -u NO_COLOR '$bin' 66 90")" != *$'\x1b'* ]] || fail "no colour without --explain"
+fi
 
 # --json: one valid object per instruction, holding both lines.
 if command -v python3 >/dev/null 2>&1; then

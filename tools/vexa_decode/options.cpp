@@ -1,8 +1,14 @@
 #include "tools/vexa_decode/options.h"
 
 #include "decoder/decoder.h"
+#include "tools/vexa_decode/explanation.h"
 
 namespace vexa::cli {
+namespace {
+
+constexpr size_t kDescriptionColumn = 13;
+
+}  // namespace
 
 const std::vector<OptionSpec>& OptionTable() {
     static const std::vector<OptionSpec> table = {
@@ -12,6 +18,13 @@ const std::vector<OptionSpec>& OptionTable() {
         {"--json", "print one JSON object per instruction: the record and both lines",
          [](Options& o) { o.json = true; }},
         {"--batch", "read one instruction per line from standard input", [](Options& o) { o.batch = true; }},
+        {"--explain",
+         "after the two lines, break the instruction down: the role of\n"
+         "each byte, the opcode's bit fields, ModR/M and SIB field by\n"
+         "field, the operand and address size, and why an INVALID\n"
+         "result is invalid; an empty line ends each breakdown. On a\n"
+         "terminal the roles are coloured, unless NO_COLOR is set",
+         [](Options& o) { o.explain = true; }},
         {"--help", "show this text", [](Options& o) { o.help = true; }},
     };
     return table;
@@ -33,6 +46,10 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             return false;
         }
         match->apply(options);
+    }
+    if (options.explain && options.json && !options.help) {
+        error = "--explain and --json cannot be combined";
+        return false;
     }
     if (options.batch && !options.hexArguments.empty() && !options.help) {
         error = "--batch reads instructions from standard input; unexpected argument '" +
@@ -57,14 +74,22 @@ std::string UsageText() {
         "options:\n";
     for (const OptionSpec& spec : OptionTable()) {
         std::string name = "  " + std::string(spec.name);
-        name.resize(12, ' ');
-        text += name + spec.description + "\n";
+        name.resize(kDescriptionColumn, ' ');
+        // Continuation lines of a long description line up under its first.
+        for (const char* c = spec.description; *c != '\0'; ++c) {
+            name += *c;
+            if (*c == '\n') name.append(kDescriptionColumn, ' ');
+        }
+        text += name + "\n";
     }
     text +=
         "\n"
         "exit status: 0 when every instruction was decoded (INVALID is a result),\n"
         "2 for bad input; with --batch a bad line is reported with its line number\n"
-        "and the run goes on.\n";
+        "and the run goes on.\n"
+        "\n"
+        "example of --explain:\n" +
+        ExplanationExample();
     return text;
 }
 

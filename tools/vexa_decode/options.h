@@ -12,6 +12,7 @@ struct Options {
     bool upperCase = false;
     bool json = false;
     bool batch = false;
+    bool explain = false;
     bool help = false;
     // The HEX arguments, in order; they point into argv.
     std::vector<std::string_view> hexArguments;
@@ -28,7 +29,7 @@ const std::vector<OptionSpec>& OptionTable();
 
 // Parses argv[1..argc-1]. Arguments starting with "-" are options, everything
 // else is HEX. False with a one-line message in `error` for an unknown option,
-// or for HEX arguments given together with --batch.
+// for HEX arguments given together with --batch, or for --explain with --json.
 bool ParseArguments(int argc, const char* const* argv, Options& options, std::string& error);
 
 // The --help text.

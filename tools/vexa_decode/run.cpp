@@ -6,8 +6,10 @@
 #include <string>
 
 #include "tools/vexa_decode/decode_result.h"
+#include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/hex_input.h"
 #include "tools/vexa_decode/json_record.h"
+#include "tools/vexa_decode/terminal_colour.h"
 
 namespace vexa::cli {
 namespace {
@@ -15,7 +17,8 @@ namespace {
 constexpr char kProgramName[] = "vexa-decode";
 constexpr size_t kFlushThreshold = 1 << 16;
 
-void AppendResult(std::string& out, const Options& options, const DecodeResult& result) {
+void AppendResult(std::string& out, const Options& options, const HexBytes& bytes, const DecodeResult& result,
+                  bool colour) {
     if (options.json) {
         AppendJsonRecord(out, result);
         return;
@@ -24,6 +27,7 @@ void AppendResult(std::string& out, const Options& options, const DecodeResult& 
     out += '\n';
     out += result.bytesLine;
     out += '\n';
+    if (options.explain) AppendExplanation(out, bytes, result, colour);
 }
 
 void Flush(std::string& out, std::FILE* stream) {
@@ -43,7 +47,7 @@ int DecodeArguments(const Options& options, std::FILE* out, std::FILE* err) {
     DecodeResult result;
     DecodeBytes(bytes, options.is32BitMode, options.upperCase, result);
     std::string text;
-    AppendResult(text, options, result);
+    AppendResult(text, options, bytes, result, options.explain && ShouldColour(out));
     Flush(text, out);
     return kExitOk;
 }
@@ -58,6 +62,7 @@ int DecodeBatch(const Options& options, std::FILE* in, std::FILE* out, std::FILE
     HexParseError error;
     DecodeResult result;
     int status = kExitOk;
+    const bool colour = options.explain && ShouldColour(out);
     unsigned long lineNumber = 0;
     ssize_t length;
     while ((length = getline(&line, &capacity, in)) >= 0) {
@@ -69,7 +74,7 @@ int DecodeBatch(const Options& options, std::FILE* in, std::FILE* out, std::FILE
             continue;
         }
         DecodeBytes(bytes, options.is32BitMode, options.upperCase, result);
-        AppendResult(text, options, result);
+        AppendResult(text, options, bytes, result, colour);
         if (text.size() >= kFlushThreshold) Flush(text, out);
     }
     std::free(line);
