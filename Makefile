@@ -13,7 +13,7 @@ TOOLCHAIN64 := cmake/mingw-x86_64.cmake
 WINE32 := /usr/lib/wine/wine
 WINE_TREE = $(if $(shell $(WINE32) --version >/dev/null 2>&1 && echo ok),$(WIN),$(WIN64))
 
-.PHONY: all deps native windows test run check-display screenshot clean fuzz fuzz-build fuzz-check
+.PHONY: all deps native windows test run check-display screenshot clean fuzz fuzz-build fuzz-check bench
 
 all: native windows
 
@@ -79,6 +79,16 @@ fuzz-check: fuzz-build
 
 fuzz: fuzz-build
 	$(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus
+
+# Optimised build of bench/ alone; prints the speedups over Zydis and Capstone
+# and the cost of one composer refresh. Not part of `make test`.
+bench: deps
+	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
+	cmake --build $(BUILD)/bench --target vexa_bench -j $(JOBS)
+	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+	  --benchmark_report_aggregates_only=true \
+	  --benchmark_out=$(BUILD)/bench/results.json --benchmark_out_format=json
+	@python3 bench/speedups.py $(BUILD)/bench/results.json
 
 clean:
 	rm -rf $(BUILD)

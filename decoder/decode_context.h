@@ -113,6 +113,9 @@ inline void SetRegisterClass(OperandDescriptor& operand, uint8_t registerClass) 
     operand.reg = MakeRegisterCode(registerClass, operand.reg);
 }
 
+// A handler runs with the instruction already named from the opcode's mnemonic
+// table; the handlers of opcodes the table does not name (groups, escapes, and
+// names that depend on the operands) set the name themselves.
 using Handler = Outcome (*)(DecodeContext&);
 
 struct OneByteHandler {
@@ -120,19 +123,15 @@ struct OneByteHandler {
     bool hasModRM;
     bool wideInBit0;
     bool directionInBit1;
-    bool namedByTable;  // the one-byte mnemonic table names what the handler decodes
 };
 
 struct TwoByteHandler {
     Handler handle;
     bool hasModRM;
-    bool namedByTable;  // the two-byte mnemonic table names what the handler decodes
 };
 
 // Indexed by OpcodeClass (entry 0, the prefix class, is never dispatched).
 extern const OneByteHandler kOneByteHandlers[29];
-// Indexed by TwoByteClass 0-11.
-extern const TwoByteHandler kTwoByteHandlers[12];
 
 // The 0Fh escape: reads the second opcode byte and runs its class.
 Outcome DecodeTwoByteEscape(DecodeContext& ctx);

@@ -123,8 +123,12 @@ inline void SetInstructionLength(DecodedInstruction& d, unsigned length) {
     d.repeatAndLength = static_cast<uint8_t>((d.repeatAndLength & ~RepeatFlag::LengthMask) |
                                              ((length << RepeatFlag::LengthShift) & RepeatFlag::LengthMask));
 }
+// Adds in place: a multiple of 4 leaves the repeat bits alone, and the mask
+// wraps the sum within the field just as SetInstructionLength would.
 inline void AddInstructionLength(DecodedInstruction& d, unsigned count) {
-    SetInstructionLength(d, InstructionLength(d) + count);
+    d.repeatAndLength = static_cast<uint8_t>((d.repeatAndLength & ~RepeatFlag::LengthMask) |
+                                             ((d.repeatAndLength + (count << RepeatFlag::LengthShift)) &
+                                              RepeatFlag::LengthMask));
 }
 inline uint8_t SegmentOverrideOf(const DecodedInstruction& d) {
     return (d.prefixFlags & PrefixFlag::SegmentMask) >> PrefixFlag::SegmentShift;
@@ -137,19 +141,67 @@ inline bool HasRepeatPrefix(const DecodedInstruction& d) {
 }
 inline bool RepeatIsRep(const DecodedInstruction& d) { return (d.repeatAndLength & RepeatFlag::RepeatKind) != 0; }
 
+// The helpers below run for every decoded instruction; they are defined here so
+// that each call inlines to the few stores it needs.
+
 // Sets every field from prefixFlags to the end of the third operand to zero.
-void ResetRecord(DecodedInstruction* record);
+inline void ResetRecord(DecodedInstruction* record) { *record = DecodedInstruction{}; }
+
+// Copies one operand field by field. The decoder has just written the source's
+// fields one byte at a time; a whole-struct copy would read them back with wide
+// loads that the processor cannot serve from those narrow pending stores.
+inline void CopyOperand(OperandDescriptor& to, const OperandDescriptor& from) {
+    to.kind = from.kind;
+    to.memorySize = from.memorySize;
+    to.reg = from.reg;
+    to.base = from.base;
+    to.index = from.index;
+    to.scale = from.scale;
+    to.dispSize = from.dispSize;
+    to.disp = from.disp;
+    to.dispHigh = from.dispHigh;
+    to.immSize = from.immSize;
+    to.imm = from.imm;
+}
 
 // Copies the non-null operands, in order, into the record's slots from 0 on and
 // sets operandCount. False when the record is null or all three are null.
-bool StoreOperands(DecodedInstruction* record, const OperandDescriptor* first, const OperandDescriptor* second,
-                   const OperandDescriptor* third);
+inline bool StoreOperands(DecodedInstruction* record, const OperandDescriptor* first, const OperandDescriptor* second,
+                          const OperandDescriptor* third) {
+    if (record == nullptr || (first == nullptr && second == nullptr && third == nullptr)) return false;
+    uint8_t count = 0;
+    if (first != nullptr) CopyOperand(record->operands[count++], *first);
+    if (second != nullptr) CopyOperand(record->operands[count++], *second);
+    if (third != nullptr) CopyOperand(record->operands[count++], *third);
+    record->operandCount = count;
+    return true;
+}
 
 // The sizing helpers take the effective operand size directly (operand32).
 // wide clear = 8-bit; wide set = 32- or 16-bit by the effective operand size.
-bool SetRegisterSize(uint8_t* reg, bool operand32, bool wide);
-bool SetMemorySize(uint8_t* memorySize, bool operand32, bool wide);
-bool SetOperandSize(OperandDescriptor* operand, bool operand32, bool wide);
-bool SignExtendImm8(int8_t value, uint32_t* imm, bool to16);
+inline bool SetRegisterSize(uint8_t* reg, bool operand32, bool wide) {
+    if (reg == nullptr) return false;
+    if (wide) *reg |= MakeRegisterCode(operand32 ? RegisterClass::Gpr32 : RegisterClass::Gpr16, 0);
+    return true;
+}
+
+inline bool SetMemorySize(uint8_t* memorySize, bool operand32, bool wide) {
+    if (memorySize == nullptr) return false;
+    *memorySize = !wide ? MemorySize::Byte : (operand32 ? MemorySize::Dword : MemorySize::Word);
+    return true;
+}
+
+inline bool SetOperandSize(OperandDescriptor* operand, bool operand32, bool wide) {
+    if (operand == nullptr) return false;
+    if (operand->kind != OperandKind::Register) return SetMemorySize(&operand->memorySize, operand32, wide);
+    return SetRegisterSize(&operand->reg, operand32, wide);
+}
+
+inline bool SignExtendImm8(int8_t value, uint32_t* imm, bool to16) {
+    if (imm == nullptr) return false;
+    const int32_t widened = value;
+    *imm = to16 ? static_cast<uint16_t>(widened) : static_cast<uint32_t>(widened);
+    return true;
+}
 
 }  // namespace vexa

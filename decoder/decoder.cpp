@@ -1,5 +1,7 @@
 #include "decoder/decoder.h"
 
+#include <array>
+
 #include "decoder/decode_context.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/mnemonic_tables.h"
@@ -10,30 +12,52 @@ namespace {
 
 constexpr unsigned kMaxPrefixes = 14;
 
-// Records one prefix byte in the record's prefix and repeat fields.
-void RecordPrefix(DecodedInstruction& record, uint8_t prefix) {
-    uint8_t segment = SegmentOverride::None;
+// What one prefix byte does to the record's prefix and repeat bytes: each is
+// masked with `keep...` and ORed with `set...`. A table rather than a switch,
+// since which prefixes come along follows the code and is not predictable.
+struct PrefixEffect {
+    uint8_t keepFlags;
+    uint8_t setFlags;
+    uint8_t keepRepeat;
+    uint8_t setRepeat;
+};
+
+constexpr PrefixEffect MakePrefixEffect(uint8_t prefix) {
+    // The last segment prefix wins.
+    constexpr auto segment = [](uint8_t which) {
+        return PrefixEffect{static_cast<uint8_t>(~PrefixFlag::SegmentMask),
+                            static_cast<uint8_t>(which << PrefixFlag::SegmentShift), 0xFF, 0};
+    };
     switch (prefix) {
-        case 0x26: segment = SegmentOverride::Es; break;
-        case 0x2E: segment = SegmentOverride::Cs; break;
-        case 0x36: segment = SegmentOverride::Ss; break;
-        case 0x3E: segment = SegmentOverride::Ds; break;
-        case 0x64: segment = SegmentOverride::Fs; break;
-        case 0x65: segment = SegmentOverride::Gs; break;
-        case 0x66: record.prefixFlags |= PrefixFlag::OperandSizeOverride; return;
-        case 0x67: record.prefixFlags |= PrefixFlag::AddressSizeOverride; return;
-        case 0xF0: record.prefixFlags |= PrefixFlag::LockPrefix; return;
+        case 0x26: return segment(SegmentOverride::Es);
+        case 0x2E: return segment(SegmentOverride::Cs);
+        case 0x36: return segment(SegmentOverride::Ss);
+        case 0x3E: return segment(SegmentOverride::Ds);
+        case 0x64: return segment(SegmentOverride::Fs);
+        case 0x65: return segment(SegmentOverride::Gs);
+        case 0x66: return {0xFF, PrefixFlag::OperandSizeOverride, 0xFF, 0};
+        case 0x67: return {0xFF, PrefixFlag::AddressSizeOverride, 0xFF, 0};
+        case 0xF0: return {0xFF, PrefixFlag::LockPrefix, 0xFF, 0};
         case 0xF2:
         case 0xF3:
             // The last F2h/F3h decides between repne and rep.
-            record.repeatAndLength = static_cast<uint8_t>((record.repeatAndLength & ~RepeatFlag::RepeatKind) |
-                                                          RepeatFlag::RepeatPrefix | (prefix & 1));
-            return;
-        default: return;
+            return {0xFF, 0, static_cast<uint8_t>(~RepeatFlag::RepeatKind),
+                    static_cast<uint8_t>(RepeatFlag::RepeatPrefix | (prefix & 1))};
+        default: return {0xFF, 0, 0xFF, 0};
     }
-    // The last segment prefix wins.
-    record.prefixFlags = static_cast<uint8_t>((record.prefixFlags & ~PrefixFlag::SegmentMask) |
-                                              (segment << PrefixFlag::SegmentShift));
+}
+
+constexpr std::array<PrefixEffect, 256> kPrefixEffects = [] {
+    std::array<PrefixEffect, 256> effects{};
+    for (unsigned byte = 0; byte < 256; ++byte) effects[byte] = MakePrefixEffect(static_cast<uint8_t>(byte));
+    return effects;
+}();
+
+// Records one prefix byte in the record's prefix and repeat fields.
+void RecordPrefix(DecodedInstruction& record, uint8_t prefix) {
+    const PrefixEffect& effect = kPrefixEffects[prefix];
+    record.prefixFlags = static_cast<uint8_t>((record.prefixFlags & effect.keepFlags) | effect.setFlags);
+    record.repeatAndLength = static_cast<uint8_t>((record.repeatAndLength & effect.keepRepeat) | effect.setRepeat);
 }
 
 // Not an instruction: the record keeps what had been stored so far, and the
@@ -54,15 +78,18 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
 
     const OneByteHandler& handler = kOneByteHandlers[opcodeClass];
     if (handler.hasModRM && !ctx.DecodeModRMAt(ctx.Opcode() + 1)) return Outcome::Failed;
-    ctx.wide = handler.wideInBit0 && (ctx.opcode & 0x01) != 0;
-    ctx.direction = handler.directionInBit1 && (ctx.opcode & 0x02) != 0;
+    // Bit arithmetic rather than conditions: which classes come along is not
+    // predictable, so a branch here would often be mispredicted.
+    ctx.wide = (ctx.opcode & 0x01 & static_cast<uint8_t>(handler.wideInBit0)) != 0;
+    ctx.direction = ((ctx.opcode >> 1) & 0x01 & static_cast<uint8_t>(handler.directionInBit1)) != 0;
     AddInstructionLength(record, 1);
 
-    const Outcome outcome = handler.handle(ctx);
-    if (outcome == Outcome::Decoded && handler.namedByTable) {
-        ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
-    }
-    return outcome;
+    // Named from the table before the handler runs, for the same reason: the
+    // handlers that name the instruction themselves overwrite it (their opcodes
+    // have no table name or one the handler adjusts), and the invalid path
+    // names every instruction it takes INVALID.
+    ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
+    return handler.handle(ctx);
 }
 
 }  // namespace

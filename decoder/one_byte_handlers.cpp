@@ -151,13 +151,10 @@ Outcome StringOrPortDx(DecodeContext& ctx) {
         } else {
             ctx.Store(&ctx.a, &ctx.b);
         }
-        ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
         return Outcome::Decoded;
     }
     // The table names the dword form; the word form is the entry before it.
-    uint16_t mnemonic = MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]);
-    if (ctx.wide && !ctx.sizes.operand32) --mnemonic;
-    ctx.Name(mnemonic);
+    if (ctx.wide && !ctx.sizes.operand32) --ctx.record->mnemonic;
     ctx.record->operandCount = 0;
     return Outcome::Decoded;
 }
@@ -205,11 +202,8 @@ Outcome PopOrGroup45(DecodeContext& ctx) {
 Outcome ShortBranch(DecodeContext& ctx) {
     ctx.a = TakeDisplacement(ctx, OperandKind::Relative, 1);
     ctx.Store(&ctx.a);
-    if (ctx.opcode == 0xE3) {
-        ctx.Name(ctx.sizes.address32 ? Mnemonic::Jecxz : Mnemonic::Jcxz);
-    } else {
-        ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
-    }
+    // The table names E3 jecxz; the address size decides.
+    if (ctx.opcode == 0xE3) ctx.Name(ctx.sizes.address32 ? Mnemonic::Jecxz : Mnemonic::Jcxz);
     return Outcome::Decoded;
 }
 
@@ -330,37 +324,37 @@ Outcome TestXchg(DecodeContext& ctx) {
 
 }  // namespace
 
-//                                       handler               ModR/M w      d      named by table
+//                                       handler               ModR/M w      d
 constexpr OneByteHandler kOneByteHandlers[29] = {
-    /*  0 prefix (never run) */         {Invalid,              false, false, false, false},
-    /*  1 Imm8 */                       {Imm8,                 false, false, false, true},
-    /*  2 RegRm */                      {RegRm,                true,  true,  true,  true},
-    /*  3 RegMemFixed */                {RegMemFixed,          true,  false, false, true},
-    /*  4 MovRmImm */                   {MovRmImm,             true,  true,  false, false},
-    /*  5 PortImm8 */                   {PortImm8,             false, true,  false, true},
-    /*  6 SegmentPushPop */             {SegmentPushPop,       false, false, false, true},
-    /*  7 ReturnImm16 */                {ReturnImm16,          false, false, false, true},
-    /*  8 Group1 */                     {Group1,               true,  true,  false, false},
-    /*  9 ShiftOrGroup3 */              {ShiftOrGroup3,        true,  true,  false, false},
-    /* 10 StringOrPortDx */             {StringOrPortDx,       false, true,  false, false},
-    /* 11 AccumulatorImm */             {AccumulatorImm,       false, true,  false, true},
-    /* 12 PopOrGroup45 */               {PopOrGroup45,         true,  true,  false, false},
-    /* 13 ShortConditionalJump */       {ShortBranch,          false, false, false, false},
-    /* 14 LoopOrShortJump */            {ShortBranch,          false, false, false, false},
-    /* 15 NearCallJmp */                {NearCallJmp,          false, false, false, true},
-    /* 16 FarCallJmp */                 {FarCallJmp,           false, false, false, true},
-    /* 17 ShiftImm8 */                  {ShiftImm8,            true,  true,  false, false},
-    /* 18 Enter */                      {Enter,                false, false, false, true},
-    /* 19 MovRegImm */                  {MovRegImm,            false, false, false, true},
-    /* 20 MovAccumulatorOffset */       {MovAccumulatorOffset, false, true,  true,  true},
-    /* 21 MovSegment */                 {MovSegment,           true,  false, true,  true},
-    /* 22 PushImm */                    {PushImm,              false, false, false, true},
-    /* 23 ImulImm */                    {ImulImm,              true,  false, false, true},
-    /* 24 TwoByteEscape */              {DecodeTwoByteEscape,  false, false, false, false},
-    /* 25 FpuEscape */                  {FpuEscape,            false, false, false, false},
-    /* 26 RegisterInOpcode */           {RegisterInOpcode,     false, false, false, true},
-    /* 27 NoOperands */                 {NoOperands,           false, false, false, true},
-    /* 28 TestXchg */                   {TestXchg,             true,  true,  false, true},
+    /*  0 prefix (never run) */         {Invalid,              false, false, false},
+    /*  1 Imm8 */                       {Imm8,                 false, false, false},
+    /*  2 RegRm */                      {RegRm,                true,  true,  true},
+    /*  3 RegMemFixed */                {RegMemFixed,          true,  false, false},
+    /*  4 MovRmImm */                   {MovRmImm,             true,  true,  false},
+    /*  5 PortImm8 */                   {PortImm8,             false, true,  false},
+    /*  6 SegmentPushPop */             {SegmentPushPop,       false, false, false},
+    /*  7 ReturnImm16 */                {ReturnImm16,          false, false, false},
+    /*  8 Group1 */                     {Group1,               true,  true,  false},
+    /*  9 ShiftOrGroup3 */              {ShiftOrGroup3,        true,  true,  false},
+    /* 10 StringOrPortDx */             {StringOrPortDx,       false, true,  false},
+    /* 11 AccumulatorImm */             {AccumulatorImm,       false, true,  false},
+    /* 12 PopOrGroup45 */               {PopOrGroup45,         true,  true,  false},
+    /* 13 ShortConditionalJump */       {ShortBranch,          false, false, false},
+    /* 14 LoopOrShortJump */            {ShortBranch,          false, false, false},
+    /* 15 NearCallJmp */                {NearCallJmp,          false, false, false},
+    /* 16 FarCallJmp */                 {FarCallJmp,           false, false, false},
+    /* 17 ShiftImm8 */                  {ShiftImm8,            true,  true,  false},
+    /* 18 Enter */                      {Enter,                false, false, false},
+    /* 19 MovRegImm */                  {MovRegImm,            false, false, false},
+    /* 20 MovAccumulatorOffset */       {MovAccumulatorOffset, false, true,  true},
+    /* 21 MovSegment */                 {MovSegment,           true,  false, true},
+    /* 22 PushImm */                    {PushImm,              false, false, false},
+    /* 23 ImulImm */                    {ImulImm,              true,  false, false},
+    /* 24 TwoByteEscape */              {DecodeTwoByteEscape,  false, false, false},
+    /* 25 FpuEscape */                  {FpuEscape,            false, false, false},
+    /* 26 RegisterInOpcode */           {RegisterInOpcode,     false, false, false},
+    /* 27 NoOperands */                 {NoOperands,           false, false, false},
+    /* 28 TestXchg */                   {TestXchg,             true,  true,  false},
 };
 
 }  // namespace vexa

@@ -222,23 +222,41 @@ Outcome RegRmByMnemonic(DecodeContext& ctx) {
     }
 }
 
+// MMX and scalar SSE decode their own ModR/M byte and name the instruction.
+Outcome Mmx(DecodeContext& ctx) {
+    return DecodeMmx(ctx.Opcode(), ctx.record, ctx.sizes) ? Outcome::Decoded : Outcome::Invalid;
+}
+
+// Without the scalar prefix the instruction stays nameless.
+Outcome SseScalar(DecodeContext& ctx) {
+    ctx.Name(Mnemonic::None);
+    return DecodeSseScalar(ctx.Opcode(), ctx.record, ctx.sizes) ? Outcome::Decoded : Outcome::Invalid;
+}
+
+// An unassigned byte still has its ModR/M byte decoded, so the workbench can offer it.
+Outcome Unassigned(DecodeContext&) { return Outcome::Invalid; }
+
 }  // namespace
 
-//                                          handler               ModR/M named by table
-constexpr TwoByteHandler kTwoByteHandlers[12] = {
-    /*  0 Bswap */                         {Bswap,               false, true},
-    /*  1 BitTestImm */                    {BitTestImm,          true,  false},
-    /*  2 MovControlDebug */               {MovControlDebug,     true,  true},
-    /*  3 SegmentPushPop */                {SegmentPushPop,      false, true},
-    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,      true,  true},
-    /*  5 WidthInBit0 */                   {WidthInBit0,         true,  true},
-    /*  6 NoOperands */                    {NoOperands,          false, true},
-    /*  7 Cmov */                          {Cmov,                true,  true},
-    /*  8 NearConditionalJump */           {NearConditionalJump, false, true},
-    /*  9 Setcc */                         {Setcc,               true,  true},
-    /* 10 SystemGroup */                   {SystemGroup,         true,  false},
-    /* 11 RegRmByMnemonic */               {RegRmByMnemonic,     true,  false},
+//                                          handler               ModR/M
+constexpr TwoByteHandler kTwoByteHandlers[15] = {
+    /*  0 Bswap */                         {Bswap,               false},
+    /*  1 BitTestImm */                    {BitTestImm,          true},
+    /*  2 MovControlDebug */               {MovControlDebug,     true},
+    /*  3 SegmentPushPop */                {SegmentPushPop,      false},
+    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,      true},
+    /*  5 WidthInBit0 */                   {WidthInBit0,         true},
+    /*  6 NoOperands */                    {NoOperands,          false},
+    /*  7 Cmov */                          {Cmov,                true},
+    /*  8 NearConditionalJump */           {NearConditionalJump, false},
+    /*  9 Setcc */                         {Setcc,               true},
+    /* 10 SystemGroup */                   {SystemGroup,         true},
+    /* 11 RegRmByMnemonic */               {RegRmByMnemonic,     true},
+    /* 12 Mmx (own ModR/M) */              {Mmx,                 false},
+    /* 13 SseScalar (own ModR/M) */        {SseScalar,           false},
+    /* 14 unassigned (99) */               {Unassigned,          true},
 };
+constexpr uint8_t kUnassignedEntry = 14;
 
 Outcome DecodeTwoByteEscape(DecodeContext& ctx) {
     DecodedInstruction& record = *ctx.record;
@@ -247,27 +265,17 @@ Outcome DecodeTwoByteEscape(DecodeContext& ctx) {
     record.subClass = subClass;
     record.decodeFlags |= DecodeFlag::TwoByteOpcode;
     AddInstructionLength(record, 1);
+    // Take back the name the one-byte table gives 0Fh.
+    ctx.Name(Mnemonic::None);
 
-    // MMX and scalar SSE decode their own ModR/M byte and name the instruction.
-    if (subClass == TwoByteClass::Mmx) {
-        return DecodeMmx(ctx.Opcode(), &record, ctx.sizes) ? Outcome::Decoded : Outcome::Invalid;
-    }
-    if (subClass == TwoByteClass::SseScalar) {
-        return DecodeSseScalar(ctx.Opcode(), &record, ctx.sizes) ? Outcome::Decoded : Outcome::Invalid;
-    }
-
-    const bool known = subClass < TwoByteClass::kHandlerCount;
-    // An unassigned byte still has its ModR/M byte decoded, so the workbench can offer it.
-    const bool hasModRM = !known || kTwoByteHandlers[subClass].hasModRM;
-    if (hasModRM && !ctx.DecodeModRMAt(ctx.Cursor())) return Outcome::Failed;
-    if (!known) return Outcome::Invalid;
-
-    const TwoByteHandler& handler = kTwoByteHandlers[subClass];
-    const Outcome outcome = handler.handle(ctx);
-    if (outcome == Outcome::Decoded && handler.namedByTable) {
-        ctx.Name(MnemonicIndexOf(kTwoByteMnemonicTable[ctx.secondByte]));
-    }
-    return outcome;
+    // One table entry per class, the unassigned bytes included, so that the
+    // dispatch is a single indirect call.
+    const TwoByteHandler& handler = kTwoByteHandlers[subClass < kUnassignedEntry ? subClass : kUnassignedEntry];
+    if (handler.hasModRM && !ctx.DecodeModRMAt(ctx.Cursor())) return Outcome::Failed;
+    // Named from the table up front, as for one-byte opcodes; the handlers that
+    // name the instruction themselves overwrite it.
+    ctx.Name(MnemonicIndexOf(kTwoByteMnemonicTable[ctx.secondByte]));
+    return handler.handle(ctx);
 }
 
 }  // namespace vexa

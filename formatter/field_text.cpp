@@ -4,24 +4,30 @@
 
 namespace vexa {
 
-bool FormatUnsignedField(const OperandDescriptor* operand, char* text) {
-    if (operand == nullptr || text == nullptr) return false;
-    switch (operand->dispSize) {
-        case 1: return FormatFixedHex8(static_cast<uint8_t>(operand->disp), text);
-        case 2: return FormatFixedHex16(static_cast<uint16_t>(operand->disp), text);
-        case 4: return FormatFixedHex32(operand->disp, text);
-        default: return false;
+char* AppendUnsignedField(char* end, const OperandDescriptor& operand) {
+    switch (operand.dispSize) {
+        case 1: return AppendHex(end, static_cast<uint8_t>(operand.disp), 2);
+        case 2: return AppendHex(end, static_cast<uint16_t>(operand.disp), 4);
+        case 4: return AppendHex(end, operand.disp, 8);
+        default: return nullptr;
     }
 }
 
-bool FormatSignedField(const OperandDescriptor* operand, char* text) {
-    if (operand == nullptr || text == nullptr) return false;
-    switch (operand->dispSize) {
-        case 1: return FormatSignedHex8(static_cast<uint8_t>(operand->disp), text);
-        case 2: return FormatSignedHex16(static_cast<uint16_t>(operand->disp), text);
-        case 4: return FormatSignedHex32(operand->disp, text);
-        default: return false;
+char* AppendSignedField(char* end, const OperandDescriptor& operand) {
+    switch (operand.dispSize) {
+        case 1: return AppendSignedHex(end, static_cast<uint8_t>(operand.disp), 0x80u);
+        case 2: return AppendSignedHex(end, static_cast<uint16_t>(operand.disp), 0x8000u);
+        case 4: return AppendSignedHex(end, operand.disp, 0x80000000u);
+        default: return nullptr;
     }
+}
+
+bool FormatUnsignedField(const OperandDescriptor* operand, char* text) {
+    return operand != nullptr && text != nullptr && AppendUnsignedField(text, *operand) != nullptr;
+}
+
+bool FormatSignedField(const OperandDescriptor* operand, char* text) {
+    return operand != nullptr && text != nullptr && AppendSignedField(text, *operand) != nullptr;
 }
 
 }  // namespace vexa

@@ -11,4 +11,9 @@ bool FormatUnsignedField(const OperandDescriptor* operand, char* text);
 // Signed with the sign always written: "+10", "-8". Same failures.
 bool FormatSignedField(const OperandDescriptor* operand, char* text);
 
+// The same texts appended at `end`; each returns the new end, or nullptr
+// (nothing written) for a dispSize other than 1, 2, 4.
+char* AppendUnsignedField(char* end, const OperandDescriptor& operand);
+char* AppendSignedField(char* end, const OperandDescriptor& operand);
+
 }  // namespace vexa

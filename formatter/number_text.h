@@ -3,7 +3,7 @@
 // without suffix. A number never starts with a letter: when its first digit
 // would be A-F a single "0" goes in front (after the sign, for signed numbers).
 //
-// Each operation replaces the text in `text` (at most 10 bytes with the
+// Each Format operation replaces the text in `text` (at most 10 bytes with the
 // terminator) and returns false, writing nothing, only when `text` is null.
 #include <cstdint>
 
@@ -24,5 +24,11 @@ bool FormatHex32(uint32_t value, char* text);
 bool FormatSignedHex8(uint8_t value, char* text);
 bool FormatSignedHex16(uint16_t value, char* text);
 bool FormatSignedHex32(uint32_t value, char* text);
+
+// The same texts appended at `end`; each returns the new end. AppendHex writes
+// at least `minDigits` digits (1 for the shortest form); AppendSignedHex takes
+// the top bit of the width as `signBit`.
+char* AppendHex(char* end, uint32_t value, unsigned minDigits);
+char* AppendSignedHex(char* end, uint32_t value, uint32_t signBit);
 
 }  // namespace vexa

@@ -20,4 +20,8 @@ constexpr size_t kOperandTextSize = 50;
 // then holds no complete operand.
 bool FormatOperand(const DecodedInstruction& instruction, const OperandDescriptor& operand, char* text);
 
+// Appends the operand's text at `end` and returns the new end, or nullptr when
+// the operand cannot be printed (the text past `end` is then incomplete).
+char* AppendOperand(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand);
+
 }  // namespace vexa

@@ -10,4 +10,8 @@ namespace vexa {
 // Always true. `text` needs 6 bytes.
 bool FormatRegisterName(uint8_t number, char* text, uint8_t registerClass);
 
+// Appends the name of a register code (number in bits 0-2, class in bits 3-6)
+// and returns the new end; a class without names appends nothing.
+char* AppendRegisterName(char* end, uint8_t code);
+
 }  // namespace vexa
