@@ -106,9 +106,12 @@ public:
 
     bool ready() const { return pages_ != nullptr; }
 
+    // The window itself, for callers that lay out their bytes in place.
+    uint8_t* data() const { return pages_ + pageSize_ - kDecodeWindow; }
+
     // The bytes at the start of the zero-filled window.
     const uint8_t* Fill(const uint8_t* bytes, size_t count) {
-        uint8_t* window = pages_ + pageSize_ - kDecodeWindow;
+        uint8_t* window = data();
         std::fill_n(window, kDecodeWindow, 0);
         std::copy_n(bytes, std::min(count, kDecodeWindow), window);
         return window;

@@ -4,8 +4,6 @@
 // and the decode window sits right before an inaccessible page, so a read past
 // its 25th byte kills the test.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -14,48 +12,19 @@
 #include <vector>
 
 #include "decoder/decoder.h"
+#include "tests/decoder_checks.h"
 
 namespace vexa {
 namespace {
 
-// A 25-byte decode window whose last byte is the last readable byte before a
-// PROT_NONE page.
-class GuardedWindow {
-public:
-    GuardedWindow() {
-        pageSize_ = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-        void* mapping = mmap(nullptr, 2 * pageSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapping == MAP_FAILED) return;
-        base_ = static_cast<uint8_t*>(mapping);
-        if (mprotect(base_ + pageSize_, pageSize_, PROT_NONE) != 0) {
-            munmap(base_, 2 * pageSize_);
-            base_ = nullptr;
-        }
-    }
-    ~GuardedWindow() {
-        if (base_ != nullptr) munmap(base_, 2 * pageSize_);
-    }
-    GuardedWindow(const GuardedWindow&) = delete;
-    GuardedWindow& operator=(const GuardedWindow&) = delete;
-
-    bool ok() const { return base_ != nullptr; }
-    uint8_t* data() const { return base_ + pageSize_ - kDecodeWindow; }
-
-private:
-    size_t pageSize_ = 0;
-    uint8_t* base_ = nullptr;
-};
+using test::GuardedWindow;
+using test::IsZero;
 
 struct SweepResult {
     uint64_t decodes = 0;
     uint64_t failures = 0;
     std::string firstFailure;
 };
-
-bool IsZero(const OperandDescriptor& operand) {
-    static const OperandDescriptor kZero{};
-    return std::memcmp(&operand, &kZero, sizeof operand) == 0;
-}
 
 // The invariants of a decode that must hold whatever the bytes. Empty when all hold.
 const char* BrokenInvariant(bool ok, const DecodedInstruction& r) {
@@ -148,7 +117,7 @@ std::vector<uint8_t> PrefixBytes(size_t count, bool operandOverride, bool addres
 
 TEST_P(OpcodeSpaceSweep, HoldsInvariantsWithinTheWindow) {
     GuardedWindow guarded;
-    ASSERT_TRUE(guarded.ok());
+    ASSERT_TRUE(guarded.ready());
     SweepResult result;
     for (const bool is32BitMode : {false, true}) {
         for (const bool escape : {false, true}) {
@@ -176,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(All, OpcodeSpaceSweep,
 // end on the window's last byte, in 32-bit mode and in 16-bit mode with 66h and 67h.
 TEST(DecodeWindow, LongestInstructionEndsOnTheLastByte) {
     GuardedWindow guarded;
-    ASSERT_TRUE(guarded.ok());
+    ASSERT_TRUE(guarded.ready());
     uint8_t* window = guarded.data();
     const uint8_t tail[] = {0x81, 0x84, 0x88, 1, 2, 3, 4, 5, 6, 7, 8};
     static_assert(14 + sizeof tail == kDecodeWindow);
@@ -196,7 +165,7 @@ TEST(DecodeWindow, LongestInstructionEndsOnTheLastByte) {
 // The convenience entry point reads the global mode and leaves it as it was.
 TEST(DecodeWindow, GlobalModeEntryPointHoldsInvariants) {
     GuardedWindow guarded;
-    ASSERT_TRUE(guarded.ok());
+    ASSERT_TRUE(guarded.ready());
     const uint8_t saved = mode32;
     SweepResult result;
     uint8_t* window = guarded.data();
