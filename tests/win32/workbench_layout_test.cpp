@@ -111,26 +111,26 @@ TEST_F(WorkbenchDialog, ChildWindowsMatchTheLayoutInTemplateOrder) {
     size_t index = 0;
     for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT), ++index) {
         ASSERT_LT(index, expected.size()) << "more child windows than controls";
-        const ControlSpec& spec = expected[index];
-        SCOPED_TRACE(testing::Message() << "control #" << index << ", id " << spec.id);
-        EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), spec.id);
+        const ControlSpec& control = expected[index];
+        SCOPED_TRACE(testing::Message() << "control #" << index << ", id " << control.id);
+        EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), control.id);
         char windowClass[64] = {};
         GetClassNameA(child, windowClass, sizeof windowClass);
-        EXPECT_EQ(lstrcmpiA(windowClass, spec.windowClass), 0) << windowClass;
-        EXPECT_EQ(WindowText(child), spec.caption);
+        EXPECT_EQ(lstrcmpiA(windowClass, control.windowClass), 0) << windowClass;
+        EXPECT_EQ(WindowText(child), control.caption);
 
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE)) & ~DWORD{WS_DISABLED};
-        EXPECT_EQ(style, spec.style | WS_CHILD | WS_VISIBLE) << std::hex << style;
+        EXPECT_EQ(style, control.style | WS_CHILD | WS_VISIBLE) << std::hex << style;
         // The dialog manager adds WS_EX_NOPARENTNOTIFY to every control, and a
         // sunken static gives itself WS_EX_STATICEDGE.
         DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_EXSTYLE)) & ~DWORD{WS_EX_NOPARENTNOTIFY};
-        if (spec.style & SS_SUNKEN && lstrcmpiA(windowClass, "Static") == 0) exStyle &= ~DWORD{WS_EX_STATICEDGE};
-        EXPECT_EQ(exStyle, spec.exStyle) << std::hex << exStyle;
+        if (control.style & SS_SUNKEN && lstrcmpiA(windowClass, "Static") == 0) exStyle &= ~DWORD{WS_EX_STATICEDGE};
+        EXPECT_EQ(exStyle, control.exStyle) << std::hex << exStyle;
 
         RECT rect;
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&rect), 2);
-        const RECT place = DialogUnitsToPixels(dialog_, spec.x, spec.y, spec.width, spec.height);
+        const RECT place = DialogUnitsToPixels(dialog_, control.x, control.y, control.width, control.height);
         EXPECT_EQ(rect.left, place.left);
         EXPECT_EQ(rect.top, place.top);
         EXPECT_EQ(rect.right - rect.left, place.right);
