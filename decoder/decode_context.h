@@ -56,6 +56,39 @@ struct DecodeContext {
     }
 };
 
+// The record's operand slots are all zero when a handler runs (the decode
+// starts by clearing them), so a handler that knows its operands' order and
+// cannot fail after storing them writes them straight into their slots, and
+// only their nonzero fields. Register is kind 0: a register slot needs its code alone.
+inline void PutRegister(DecodeContext& ctx, unsigned slot, uint8_t code) {
+    ctx.record->operands[slot].reg = code;
+}
+
+inline void PutImmediate(DecodeContext& ctx, unsigned slot, unsigned size) {
+    OperandDescriptor& operand = ctx.record->operands[slot];
+    operand.kind = OperandKind::Immediate;
+    operand.immSize = static_cast<uint8_t>(size);
+    operand.imm = ctx.Take(size);
+}
+
+// A displacement of at most 4 bytes (Relative, Constant, memory offset).
+inline void PutDisplacement(DecodeContext& ctx, unsigned slot, uint8_t kind, unsigned size) {
+    OperandDescriptor& operand = ctx.record->operands[slot];
+    operand.kind = kind;
+    operand.dispSize = static_cast<uint8_t>(size);
+    operand.disp = ctx.Take(size);
+}
+
+inline void SetOperandCount(DecodeContext& ctx, unsigned count) {
+    ctx.record->operandCount = static_cast<uint8_t>(count);
+}
+
+// A general register's code, sized by the effective operand size (8-bit when not wide).
+constexpr uint8_t SizedRegisterCode(uint8_t number, bool operand32, bool wide) {
+    const uint8_t registerClass = !wide ? RegisterClass::Gpr8 : (operand32 ? RegisterClass::Gpr32 : RegisterClass::Gpr16);
+    return MakeRegisterCode(registerClass, number);
+}
+
 inline OperandDescriptor RegisterOperand(uint8_t registerClass, uint8_t number) {
     OperandDescriptor operand{};
     operand.kind = OperandKind::Register;

@@ -18,8 +18,8 @@ Outcome Invalid(DecodeContext&) { return Outcome::Invalid; }
 
 // CD, D4, D5: int, aam, aad imm8.
 Outcome Imm8(DecodeContext& ctx) {
-    ctx.a = TakeImmediate(ctx, 1);
-    ctx.Store(&ctx.a);
+    PutImmediate(ctx, 0, 1);
+    SetOperandCount(ctx, 1);
     return Outcome::Decoded;
 }
 
@@ -71,27 +71,24 @@ Outcome MovRmImm(DecodeContext& ctx) {
 
 // E4-E7: in accumulator, imm8 / out imm8, accumulator.
 Outcome PortImm8(DecodeContext& ctx) {
-    ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
-    ctx.b = TakeImmediate(ctx, 1);
-    if (ctx.opcode & 0x02) {
-        ctx.Store(&ctx.b, &ctx.a);
-    } else {
-        ctx.Store(&ctx.a, &ctx.b);
-    }
+    const unsigned portSlot = (ctx.opcode & 0x02) != 0 ? 0 : 1;
+    PutRegister(ctx, 1 - portSlot, SizedRegisterCode(kAccumulator, ctx.sizes.operand32, ctx.wide));
+    PutImmediate(ctx, portSlot, 1);
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
 // push/pop es, cs, ss, ds: the segment register is in opcode bits 3-4.
 Outcome SegmentPushPop(DecodeContext& ctx) {
-    ctx.a = RegisterOperand(RegisterClass::Segment, (ctx.opcode >> 3) & 3);
-    ctx.Store(&ctx.a);
+    PutRegister(ctx, 0, MakeRegisterCode(RegisterClass::Segment, (ctx.opcode >> 3) & 3));
+    SetOperandCount(ctx, 1);
     return Outcome::Decoded;
 }
 
 // C2, CA: retn/retf imm16.
 Outcome ReturnImm16(DecodeContext& ctx) {
-    ctx.a = TakeDisplacement(ctx, OperandKind::Constant, 2);
-    ctx.Store(&ctx.a);
+    PutDisplacement(ctx, 0, OperandKind::Constant, 2);
+    SetOperandCount(ctx, 1);
     return Outcome::Decoded;
 }
 
@@ -144,13 +141,10 @@ Outcome ShiftOrGroup3(DecodeContext& ctx) {
 // String instructions, and in/out with the port in dx.
 Outcome StringOrPortDx(DecodeContext& ctx) {
     if (ctx.opcode >= 0xEC) {
-        ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
-        ctx.b = RegisterOperand(RegisterClass::Gpr16, kDx);
-        if (ctx.opcode & 0x02) {
-            ctx.Store(&ctx.b, &ctx.a);
-        } else {
-            ctx.Store(&ctx.a, &ctx.b);
-        }
+        const unsigned portSlot = (ctx.opcode & 0x02) != 0 ? 0 : 1;
+        PutRegister(ctx, 1 - portSlot, SizedRegisterCode(kAccumulator, ctx.sizes.operand32, ctx.wide));
+        PutRegister(ctx, portSlot, MakeRegisterCode(RegisterClass::Gpr16, kDx));
+        SetOperandCount(ctx, 2);
         return Outcome::Decoded;
     }
     // The table names the dword form; the word form is the entry before it.
@@ -161,9 +155,9 @@ Outcome StringOrPortDx(DecodeContext& ctx) {
 
 // Accumulator, full-size immediate.
 Outcome AccumulatorImm(DecodeContext& ctx) {
-    ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
-    ctx.b = TakeImmediate(ctx, ImmediateSize(ctx.sizes.operand32, ctx.wide));
-    ctx.Store(&ctx.a, &ctx.b);
+    PutRegister(ctx, 0, SizedRegisterCode(kAccumulator, ctx.sizes.operand32, ctx.wide));
+    PutImmediate(ctx, 1, ImmediateSize(ctx.sizes.operand32, ctx.wide));
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
@@ -200,8 +194,8 @@ Outcome PopOrGroup45(DecodeContext& ctx) {
 
 // 70-7F, E0-E3, EB: short branches with an 8-bit displacement.
 Outcome ShortBranch(DecodeContext& ctx) {
-    ctx.a = TakeDisplacement(ctx, OperandKind::Relative, 1);
-    ctx.Store(&ctx.a);
+    PutDisplacement(ctx, 0, OperandKind::Relative, 1);
+    SetOperandCount(ctx, 1);
     // The table names E3 jecxz; the address size decides.
     if (ctx.opcode == 0xE3) ctx.Name(ctx.sizes.address32 ? Mnemonic::Jecxz : Mnemonic::Jcxz);
     return Outcome::Decoded;
@@ -209,8 +203,8 @@ Outcome ShortBranch(DecodeContext& ctx) {
 
 // E8, E9: near call/jmp; the displacement has the effective operand size.
 Outcome NearCallJmp(DecodeContext& ctx) {
-    ctx.a = TakeDisplacement(ctx, OperandKind::Relative, ctx.sizes.operand32 ? 4 : 2);
-    ctx.Store(&ctx.a);
+    PutDisplacement(ctx, 0, OperandKind::Relative, ctx.sizes.operand32 ? 4 : 2);
+    SetOperandCount(ctx, 1);
     return Outcome::Decoded;
 }
 
@@ -232,31 +226,28 @@ Outcome ShiftImm8(DecodeContext& ctx) {
 
 // C8: enter imm16, imm8.
 Outcome Enter(DecodeContext& ctx) {
-    ctx.a = TakeImmediate(ctx, 2);
-    ctx.b = TakeImmediate(ctx, 1);
-    ctx.Store(&ctx.a, &ctx.b);
+    PutImmediate(ctx, 0, 2);
+    PutImmediate(ctx, 1, 1);
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
 // B0-BF: mov register, imm; register in bits 0-2, w in bit 3.
 Outcome MovRegImm(DecodeContext& ctx) {
     const bool wide = (ctx.opcode & 0x08) != 0;
-    ctx.a = SizedRegisterOperand(ctx.opcode & 7, ctx.sizes.operand32, wide);
-    ctx.b = TakeImmediate(ctx, ImmediateSize(ctx.sizes.operand32, wide));
-    ctx.Store(&ctx.a, &ctx.b);
+    PutRegister(ctx, 0, SizedRegisterCode(ctx.opcode & 7, ctx.sizes.operand32, wide));
+    PutImmediate(ctx, 1, ImmediateSize(ctx.sizes.operand32, wide));
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
 // A0-A3: mov between the accumulator and a memory offset of the address size.
 Outcome MovAccumulatorOffset(DecodeContext& ctx) {
-    ctx.a = TakeDisplacement(ctx, OperandKind::Memory, ctx.sizes.address32 ? 4 : 2);
-    SetMemorySize(&ctx.a.memorySize, ctx.sizes.operand32, ctx.wide);
-    ctx.b = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, ctx.wide);
-    if (ctx.direction) {
-        ctx.Store(&ctx.a, &ctx.b);
-    } else {
-        ctx.Store(&ctx.b, &ctx.a);
-    }
+    const unsigned memorySlot = ctx.direction ? 0 : 1;
+    PutDisplacement(ctx, memorySlot, OperandKind::Memory, ctx.sizes.address32 ? 4 : 2);
+    SetMemorySize(&ctx.record->operands[memorySlot].memorySize, ctx.sizes.operand32, ctx.wide);
+    PutRegister(ctx, 1 - memorySlot, SizedRegisterCode(kAccumulator, ctx.sizes.operand32, ctx.wide));
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
@@ -299,13 +290,12 @@ Outcome FpuEscape(DecodeContext& ctx) {
 
 // 40-5F: inc, dec, push, pop register. 91-97: xchg accumulator, register.
 Outcome RegisterInOpcode(DecodeContext& ctx) {
-    ctx.b = SizedRegisterOperand(ctx.opcode & 7, ctx.sizes.operand32, true);
-    ctx.a = SizedRegisterOperand(kAccumulator, ctx.sizes.operand32, true);
-    if (ctx.opcode >= 0x91) {
-        ctx.Store(&ctx.a, &ctx.b);
-    } else {
-        ctx.Store(&ctx.b);
-    }
+    const uint8_t inOpcode = SizedRegisterCode(ctx.opcode & 7, ctx.sizes.operand32, true);
+    const bool exchange = ctx.opcode >= 0x91;  // xchg accumulator, register
+    // Without a branch on the opcode: the second slot stays zero for one operand.
+    PutRegister(ctx, 0, exchange ? SizedRegisterCode(kAccumulator, ctx.sizes.operand32, true) : inOpcode);
+    PutRegister(ctx, 1, exchange ? inOpcode : 0);
+    SetOperandCount(ctx, exchange ? 2 : 1);
     return Outcome::Decoded;
 }
 
