@@ -48,6 +48,16 @@ struct DecodeContext {
         return DecodeModRM(modrm, record, &a, &b, sizes.address32);
     }
 
+    // Decodes the ModR/M byte after a one-byte opcode straight into record slots
+    // (`reg` null: the reg field names no operand).
+    bool DecodeModRMInto(OperandDescriptor* reg, OperandDescriptor* rm) {
+        const uint8_t* modrm = Opcode() + 1;
+        regField = (modrm[0] >> 3) & 7;
+        return DecodeModRM(modrm, record, reg, rm, sizes.address32);
+    }
+
+    OperandDescriptor& Slot(unsigned slot) { return record->operands[slot]; }
+
     void Name(uint16_t mnemonic) { record->mnemonic = mnemonic; }
 
     void Store(const OperandDescriptor* first, const OperandDescriptor* second = nullptr,
@@ -151,9 +161,12 @@ inline void SetRegisterClass(OperandDescriptor& operand, uint8_t registerClass) 
 // names that depend on the operands) set the name themselves.
 using Handler = Outcome (*)(DecodeContext&);
 
+// modrmIntoTemps: the caller decodes the ModR/M byte into A and B before the
+// handler runs. Classes with a ModR/M byte that cannot turn out invalid after it
+// leave it clear and decode it themselves straight into the record's slots.
 struct OneByteHandler {
     Handler handle;
-    bool hasModRM;
+    bool modrmIntoTemps;
     bool wideInBit0;
     bool directionInBit1;
 };

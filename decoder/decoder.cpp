@@ -77,7 +77,7 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
     if (opcodeClass == OpcodeClass::Prefix || opcodeClass >= OpcodeClass::kHandlerCount) return Outcome::Invalid;
 
     const OneByteHandler& handler = kOneByteHandlers[opcodeClass];
-    if (handler.hasModRM && !ctx.DecodeModRMAt(ctx.Opcode() + 1)) return Outcome::Failed;
+    if (handler.modrmIntoTemps && !ctx.DecodeModRMAt(ctx.Opcode() + 1)) return Outcome::Failed;
     // Bit arithmetic rather than conditions: which classes come along is not
     // predictable, so a branch here would often be mispredicted.
     ctx.wide = (ctx.opcode & 0x01 & static_cast<uint8_t>(handler.wideInBit0)) != 0;

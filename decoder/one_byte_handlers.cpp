@@ -25,13 +25,12 @@ Outcome Imm8(DecodeContext& ctx) {
 
 // r/m and reg; d set: the register is the destination.
 Outcome RegRm(DecodeContext& ctx) {
-    SetOperandSize(&ctx.a, ctx.sizes.operand32, ctx.wide);
-    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
-    if (ctx.direction) {
-        ctx.Store(&ctx.a, &ctx.b);
-    } else {
-        ctx.Store(&ctx.b, &ctx.a);
-    }
+    OperandDescriptor& reg = ctx.Slot(ctx.direction ? 0 : 1);
+    OperandDescriptor& rm = ctx.Slot(ctx.direction ? 1 : 0);
+    if (!ctx.DecodeModRMInto(&reg, &rm)) return Outcome::Failed;
+    SetRegisterSize(&reg.reg, ctx.sizes.operand32, ctx.wide);
+    SetOperandSize(&rm, ctx.sizes.operand32, ctx.wide);
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
@@ -94,16 +93,17 @@ Outcome ReturnImm16(DecodeContext& ctx) {
 
 // 80-83: group 1 r/m, imm. 83 sign-extends an imm8 to the operand size.
 Outcome Group1(DecodeContext& ctx) {
+    if (!ctx.DecodeModRMInto(nullptr, &ctx.Slot(0))) return Outcome::Failed;
     ctx.Name(MnemonicIndexOf(kGroup1MnemonicTable[ctx.regField]));
     if (!ctx.wide) {
-        ctx.a = TakeImmediate(ctx, 1);
+        PutImmediate(ctx, 1, 1);
     } else if (ctx.opcode & 0x02) {
-        ctx.a = TakeSignExtendedImm8(ctx);
+        ctx.Slot(1) = TakeSignExtendedImm8(ctx);
     } else {
-        ctx.a = TakeImmediate(ctx, ctx.sizes.operand32 ? 4 : 2);
+        PutImmediate(ctx, 1, ctx.sizes.operand32 ? 4 : 2);
     }
-    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
-    ctx.Store(&ctx.b, &ctx.a);
+    SetOperandSize(&ctx.Slot(0), ctx.sizes.operand32, ctx.wide);
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
@@ -217,10 +217,11 @@ Outcome FarCallJmp(DecodeContext& ctx) {
 
 // C0, C1: shift r/m by imm8.
 Outcome ShiftImm8(DecodeContext& ctx) {
+    if (!ctx.DecodeModRMInto(nullptr, &ctx.Slot(0))) return Outcome::Failed;
     ctx.Name(MnemonicIndexOf(kShiftGroupMnemonicTable[ctx.regField]));
-    ctx.a = TakeImmediate(ctx, 1);
-    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
-    ctx.Store(&ctx.b, &ctx.a);
+    PutImmediate(ctx, 1, 1);
+    SetOperandSize(&ctx.Slot(0), ctx.sizes.operand32, ctx.wide);
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
@@ -253,17 +254,16 @@ Outcome MovAccumulatorOffset(DecodeContext& ctx) {
 
 // 8C, 8E: mov with a segment register (reg field); the other operand is 16-bit.
 Outcome MovSegment(DecodeContext& ctx) {
-    SetRegisterClass(ctx.a, RegisterClass::Segment);
-    if (IsMemory(ctx.b)) {
-        ctx.b.memorySize = MemorySize::Word;
+    OperandDescriptor& segment = ctx.Slot(ctx.direction ? 0 : 1);
+    OperandDescriptor& rm = ctx.Slot(ctx.direction ? 1 : 0);
+    if (!ctx.DecodeModRMInto(&segment, &rm)) return Outcome::Failed;
+    SetRegisterClass(segment, RegisterClass::Segment);
+    if (IsMemory(rm)) {
+        rm.memorySize = MemorySize::Word;
     } else {
-        SetRegisterClass(ctx.b, RegisterClass::Gpr16);
+        SetRegisterClass(rm, RegisterClass::Gpr16);
     }
-    if (ctx.direction) {
-        ctx.Store(&ctx.a, &ctx.b);
-    } else {
-        ctx.Store(&ctx.b, &ctx.a);
-    }
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
@@ -276,10 +276,11 @@ Outcome PushImm(DecodeContext& ctx) {
 
 // 69, 6B: imul reg, r/m, imm.
 Outcome ImulImm(DecodeContext& ctx) {
-    ctx.c = TakeWordOrSignExtendedImmediate(ctx);
-    SetRegisterSize(&ctx.a.reg, ctx.sizes.operand32, true);
-    SetOperandSize(&ctx.b, ctx.sizes.operand32, true);
-    ctx.Store(&ctx.a, &ctx.b, &ctx.c);
+    if (!ctx.DecodeModRMInto(&ctx.Slot(0), &ctx.Slot(1))) return Outcome::Failed;
+    ctx.Slot(2) = TakeWordOrSignExtendedImmediate(ctx);
+    SetRegisterSize(&ctx.Slot(0).reg, ctx.sizes.operand32, true);
+    SetOperandSize(&ctx.Slot(1), ctx.sizes.operand32, true);
+    SetOperandCount(ctx, 3);
     return Outcome::Decoded;
 }
 
@@ -306,25 +307,27 @@ Outcome NoOperands(DecodeContext& ctx) {
 
 // 84-87: test/xchg; the register operand is shown first.
 Outcome TestXchg(DecodeContext& ctx) {
-    SetOperandSize(&ctx.b, ctx.sizes.operand32, ctx.wide);
-    SetRegisterSize(&ctx.a.reg, ctx.sizes.operand32, ctx.wide);
-    ctx.Store(&ctx.a, &ctx.b);
+    if (!ctx.DecodeModRMInto(&ctx.Slot(0), &ctx.Slot(1))) return Outcome::Failed;
+    SetOperandSize(&ctx.Slot(1), ctx.sizes.operand32, ctx.wide);
+    SetRegisterSize(&ctx.Slot(0).reg, ctx.sizes.operand32, ctx.wide);
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
 }  // namespace
 
 //                                       handler               ModR/M w      d
+//                                                             to A, B
 constexpr OneByteHandler kOneByteHandlers[29] = {
     /*  0 prefix (never run) */         {Invalid,              false, false, false},
     /*  1 Imm8 */                       {Imm8,                 false, false, false},
-    /*  2 RegRm */                      {RegRm,                true,  true,  true},
+    /*  2 RegRm */                      {RegRm,                false, true,  true},
     /*  3 RegMemFixed */                {RegMemFixed,          true,  false, false},
     /*  4 MovRmImm */                   {MovRmImm,             true,  true,  false},
     /*  5 PortImm8 */                   {PortImm8,             false, true,  false},
     /*  6 SegmentPushPop */             {SegmentPushPop,       false, false, false},
     /*  7 ReturnImm16 */                {ReturnImm16,          false, false, false},
-    /*  8 Group1 */                     {Group1,               true,  true,  false},
+    /*  8 Group1 */                     {Group1,               false, true,  false},
     /*  9 ShiftOrGroup3 */              {ShiftOrGroup3,        true,  true,  false},
     /* 10 StringOrPortDx */             {StringOrPortDx,       false, true,  false},
     /* 11 AccumulatorImm */             {AccumulatorImm,       false, true,  false},
@@ -333,18 +336,18 @@ constexpr OneByteHandler kOneByteHandlers[29] = {
     /* 14 LoopOrShortJump */            {ShortBranch,          false, false, false},
     /* 15 NearCallJmp */                {NearCallJmp,          false, false, false},
     /* 16 FarCallJmp */                 {FarCallJmp,           false, false, false},
-    /* 17 ShiftImm8 */                  {ShiftImm8,            true,  true,  false},
+    /* 17 ShiftImm8 */                  {ShiftImm8,            false, true,  false},
     /* 18 Enter */                      {Enter,                false, false, false},
     /* 19 MovRegImm */                  {MovRegImm,            false, false, false},
     /* 20 MovAccumulatorOffset */       {MovAccumulatorOffset, false, true,  true},
-    /* 21 MovSegment */                 {MovSegment,           true,  false, true},
+    /* 21 MovSegment */                 {MovSegment,           false, false, true},
     /* 22 PushImm */                    {PushImm,              false, false, false},
-    /* 23 ImulImm */                    {ImulImm,              true,  false, false},
+    /* 23 ImulImm */                    {ImulImm,              false, false, false},
     /* 24 TwoByteEscape */              {DecodeTwoByteEscape,  false, false, false},
     /* 25 FpuEscape */                  {FpuEscape,            false, false, false},
     /* 26 RegisterInOpcode */           {RegisterInOpcode,     false, false, false},
     /* 27 NoOperands */                 {NoOperands,           false, false, false},
-    /* 28 TestXchg */                   {TestXchg,             true,  true,  false},
+    /* 28 TestXchg */                   {TestXchg,             false, true,  false},
 };
 
 }  // namespace vexa
