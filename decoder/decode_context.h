@@ -48,10 +48,11 @@ struct DecodeContext {
         return DecodeModRM(modrm, record, &a, &b, sizes.address32);
     }
 
-    // Decodes the ModR/M byte after a one-byte opcode straight into record slots
-    // (`reg` null: the reg field names no operand).
+    // Decodes the ModR/M byte at the cursor (where a handler starts that has
+    // its caller not decode it) straight into record slots (`reg` null: the
+    // reg field names no operand).
     bool DecodeModRMInto(OperandDescriptor* reg, OperandDescriptor* rm) {
-        const uint8_t* modrm = Opcode() + 1;
+        const uint8_t* modrm = Cursor();
         regField = (modrm[0] >> 3) & 7;
         return DecodeModRM(modrm, record, reg, rm, sizes.address32);
     }
@@ -163,7 +164,8 @@ using Handler = Outcome (*)(DecodeContext&);
 
 // modrmIntoTemps: the caller decodes the ModR/M byte into A and B before the
 // handler runs. Classes with a ModR/M byte that cannot turn out invalid after it
-// leave it clear and decode it themselves straight into the record's slots.
+// leave it clear and decode it themselves straight into the record's slots (an
+// invalid instruction keeps its slots as they were, so the others cannot).
 struct OneByteHandler {
     Handler handle;
     bool modrmIntoTemps;
@@ -173,7 +175,7 @@ struct OneByteHandler {
 
 struct TwoByteHandler {
     Handler handle;
-    bool hasModRM;
+    bool modrmIntoTemps;
 };
 
 // Indexed by OpcodeClass (entry 0, the prefix class, is never dispatched).

@@ -23,8 +23,8 @@ void SizeAsWord(OperandDescriptor& operand) { SetOperandSize(&operand, false, tr
 
 // C8-CF: bswap register.
 Outcome Bswap(DecodeContext& ctx) {
-    ctx.a = SizedRegisterOperand(ctx.secondByte & 7, ctx.sizes.operand32, true);
-    ctx.Store(&ctx.a);
+    PutRegister(ctx, 0, SizedRegisterCode(ctx.secondByte & 7, ctx.sizes.operand32, true));
+    SetOperandCount(ctx, 1);
     return Outcome::Decoded;
 }
 
@@ -60,16 +60,18 @@ Outcome MovControlDebug(DecodeContext& ctx) {
 
 // A0, A1, A8, A9 (and B8, B9): push/pop with the segment register in bits 3-5.
 Outcome SegmentPushPop(DecodeContext& ctx) {
-    ctx.a = RegisterOperand(RegisterClass::Segment, (ctx.secondByte >> 3) & 7);
-    ctx.Store(&ctx.a);
+    PutRegister(ctx, 0, MakeRegisterCode(RegisterClass::Segment, (ctx.secondByte >> 3) & 7));
+    SetOperandCount(ctx, 1);
     return Outcome::Decoded;
 }
 
 // A4, AC: shld/shrd r/m, reg, imm8.
 Outcome ShiftDoubleImm(DecodeContext& ctx) {
-    ctx.c = TakeImmediate(ctx, 1);
-    SizeRegAndRm(ctx);
-    ctx.Store(&ctx.b, &ctx.a, &ctx.c);
+    if (!ctx.DecodeModRMInto(&ctx.Slot(1), &ctx.Slot(0))) return Outcome::Failed;
+    PutImmediate(ctx, 2, 1);
+    SetRegisterSize(&ctx.Slot(1).reg, ctx.sizes.operand32, true);
+    SetOperandSize(&ctx.Slot(0), ctx.sizes.operand32, true);
+    SetOperandCount(ctx, 3);
     return Outcome::Decoded;
 }
 
@@ -77,16 +79,18 @@ Outcome ShiftDoubleImm(DecodeContext& ctx) {
 Outcome WidthInBit0(DecodeContext& ctx) {
     const bool wide = (ctx.secondByte & 0x01) != 0;
     const bool extend = (ctx.secondByte & 0x06) == 0x06;
+    OperandDescriptor& reg = ctx.Slot(extend ? 0 : 1);
+    OperandDescriptor& rm = ctx.Slot(extend ? 1 : 0);
+    if (!ctx.DecodeModRMInto(&reg, &rm)) return Outcome::Failed;
+    SetOperandCount(ctx, 2);
     if (!extend) {
-        SetRegisterSize(&ctx.a.reg, ctx.sizes.operand32, wide);
-        SetOperandSize(&ctx.b, ctx.sizes.operand32, wide);
-        ctx.Store(&ctx.b, &ctx.a);
+        SetRegisterSize(&reg.reg, ctx.sizes.operand32, wide);
+        SetOperandSize(&rm, ctx.sizes.operand32, wide);
         return Outcome::Decoded;
     }
     // The source is a byte or a word whatever the operand size.
-    SetRegisterSize(&ctx.a.reg, ctx.sizes.operand32, true);
-    SetOperandSize(&ctx.b, false, wide);
-    ctx.Store(&ctx.a, &ctx.b);
+    SetRegisterSize(&reg.reg, ctx.sizes.operand32, true);
+    SetOperandSize(&rm, false, wide);
     return Outcome::Decoded;
 }
 
@@ -97,16 +101,17 @@ Outcome NoOperands(DecodeContext& ctx) {
 
 // 40-4F: cmovcc reg, r/m.
 Outcome Cmov(DecodeContext& ctx) {
-    SetOperandSize(&ctx.a, ctx.sizes.operand32, true);
-    SetOperandSize(&ctx.b, ctx.sizes.operand32, true);
-    ctx.Store(&ctx.a, &ctx.b);
+    if (!ctx.DecodeModRMInto(&ctx.Slot(0), &ctx.Slot(1))) return Outcome::Failed;
+    SetRegisterSize(&ctx.Slot(0).reg, ctx.sizes.operand32, true);
+    SetOperandSize(&ctx.Slot(1), ctx.sizes.operand32, true);
+    SetOperandCount(ctx, 2);
     return Outcome::Decoded;
 }
 
 // 80-8F: jcc with a displacement of the effective operand size.
 Outcome NearConditionalJump(DecodeContext& ctx) {
-    ctx.a = TakeDisplacement(ctx, OperandKind::Relative, ctx.sizes.operand32 ? 4 : 2);
-    ctx.Store(&ctx.a);
+    PutDisplacement(ctx, 0, OperandKind::Relative, ctx.sizes.operand32 ? 4 : 2);
+    SetOperandCount(ctx, 1);
     return Outcome::Decoded;
 }
 
@@ -239,15 +244,16 @@ Outcome Unassigned(DecodeContext&) { return Outcome::Invalid; }
 }  // namespace
 
 //                                          handler               ModR/M
+//                                                                to A, B
 constexpr TwoByteHandler kTwoByteHandlers[15] = {
     /*  0 Bswap */                         {Bswap,               false},
     /*  1 BitTestImm */                    {BitTestImm,          true},
     /*  2 MovControlDebug */               {MovControlDebug,     true},
     /*  3 SegmentPushPop */                {SegmentPushPop,      false},
-    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,      true},
-    /*  5 WidthInBit0 */                   {WidthInBit0,         true},
+    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,      false},
+    /*  5 WidthInBit0 */                   {WidthInBit0,         false},
     /*  6 NoOperands */                    {NoOperands,          false},
-    /*  7 Cmov */                          {Cmov,                true},
+    /*  7 Cmov */                          {Cmov,                false},
     /*  8 NearConditionalJump */           {NearConditionalJump, false},
     /*  9 Setcc */                         {Setcc,               true},
     /* 10 SystemGroup */                   {SystemGroup,         true},
@@ -271,7 +277,7 @@ Outcome DecodeTwoByteEscape(DecodeContext& ctx) {
     // One table entry per class, the unassigned bytes included, so that the
     // dispatch is a single indirect call.
     const TwoByteHandler& handler = kTwoByteHandlers[subClass < kUnassignedEntry ? subClass : kUnassignedEntry];
-    if (handler.hasModRM && !ctx.DecodeModRMAt(ctx.Cursor())) return Outcome::Failed;
+    if (handler.modrmIntoTemps && !ctx.DecodeModRMAt(ctx.Cursor())) return Outcome::Failed;
     // Named from the table up front, as for one-byte opcodes; the handlers that
     // name the instruction themselves overwrite it.
     ctx.Name(MnemonicIndexOf(kTwoByteMnemonicTable[ctx.secondByte]));
