@@ -44,6 +44,8 @@ struct DecodeContext {
 
     // Decodes the ModR/M byte at `modrm` into A and B under the effective address size.
     bool DecodeModRMAt(const uint8_t* modrm) {
+        a = OperandDescriptor{};
+        b = OperandDescriptor{};
         regField = (modrm[0] >> 3) & 7;
         return DecodeModRM(modrm, record, &a, &b, sizes.address32);
     }

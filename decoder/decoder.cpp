@@ -106,7 +106,11 @@ bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record, bool is
     }
     SetInstructionLength(*record, position);
 
-    DecodeContext ctx{};
+    // The operand temps are cleared where they are first filled, by the ModR/M
+    // decode or by a whole operand, not here: most instructions never use them.
+    DecodeContext ctx;
+    ctx.secondByte = 0;
+    ctx.regField = 0;
     ctx.bytes = bytes;
     ctx.record = record;
     ctx.sizes = ComputeEffectiveSizes(is32BitMode, record->prefixFlags);
