@@ -38,8 +38,8 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             continue;
         }
         const OptionSpec* match = nullptr;
-        for (const OptionSpec& spec : OptionTable()) {
-            if (argument == spec.name) match = &spec;
+        for (const OptionSpec& option : OptionTable()) {
+            if (argument == option.name) match = &option;
         }
         if (match == nullptr) {
             error = "unknown option '" + std::string(argument) + "' (see --help)";
@@ -72,11 +72,11 @@ std::string UsageText() {
         "bytes the decoder reads past them read as 00.\n"
         "\n"
         "options:\n";
-    for (const OptionSpec& spec : OptionTable()) {
-        std::string name = "  " + std::string(spec.name);
+    for (const OptionSpec& option : OptionTable()) {
+        std::string name = "  " + std::string(option.name);
         name.resize(kDescriptionColumn, ' ');
         // Continuation lines of a long description line up under its first.
-        for (const char* c = spec.description; *c != '\0'; ++c) {
+        for (const char* c = option.description; *c != '\0'; ++c) {
             name += *c;
             if (*c == '\n') name.append(kDescriptionColumn, ' ');
         }
