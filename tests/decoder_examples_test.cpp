@@ -12,6 +12,7 @@
 #include "decoder/decoder.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/opcode_classes.h"
+#include "tests/operand_builders.h"
 
 namespace vexa {
 
@@ -34,12 +35,7 @@ namespace {
 using namespace Mnemonic;
 
 // Register operands and the base/index codes of memory operands.
-OperandDescriptor Reg(uint8_t registerClass, uint8_t number) {
-    OperandDescriptor o{};
-    o.kind = OperandKind::Register;
-    o.reg = MakeRegisterCode(registerClass, number);
-    return o;
-}
+OperandDescriptor Reg(uint8_t registerClass, uint8_t number) { return test::RegisterOperand(registerClass, number); }
 OperandDescriptor R8(uint8_t n) { return Reg(RegisterClass::Gpr8, n); }
 OperandDescriptor R16(uint8_t n) { return Reg(RegisterClass::Gpr16, n); }
 OperandDescriptor R32(uint8_t n) { return Reg(RegisterClass::Gpr32, n); }
@@ -51,30 +47,11 @@ constexpr uint8_t kBx = 3, kSi = 6;
 
 OperandDescriptor Mem(uint8_t size, uint8_t base = 0, uint8_t index = 0, uint8_t scale = 0, uint8_t dispSize = 0,
                       uint32_t disp = 0) {
-    OperandDescriptor o{};
-    o.kind = OperandKind::Memory;
-    o.memorySize = size;
-    o.base = base;
-    o.index = index;
-    o.scale = scale;
-    o.dispSize = dispSize;
-    o.disp = disp;
-    return o;
+    return test::MemoryOperand(size, base, index, scale, dispSize, disp);
 }
-OperandDescriptor Imm(uint8_t size, uint32_t value) {
-    OperandDescriptor o{};
-    o.kind = OperandKind::Immediate;
-    o.immSize = size;
-    o.imm = value;
-    return o;
-}
+OperandDescriptor Imm(uint8_t size, uint32_t value) { return test::ImmediateOperand(size, value); }
 OperandDescriptor WithDisp(uint8_t kind, uint8_t size, uint32_t disp, uint16_t high = 0) {
-    OperandDescriptor o{};
-    o.kind = kind;
-    o.dispSize = size;
-    o.disp = disp;
-    o.dispHigh = high;
-    return o;
+    return test::DispOperand(kind, size, disp, high);
 }
 OperandDescriptor Rel(uint8_t size, uint32_t disp) { return WithDisp(OperandKind::Relative, size, disp); }
 OperandDescriptor Far(uint8_t size, uint32_t disp, uint16_t high = 0) {

@@ -1,5 +1,5 @@
 #pragma once
-// Hand-made operands and records for the formatter tests.
+// Hand-made operands and records for the decoder and formatter tests.
 #include <initializer_list>
 
 #include "decoder/decoded_instruction.h"
