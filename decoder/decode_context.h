@@ -164,26 +164,32 @@ inline void SetRegisterClass(OperandDescriptor& operand, uint8_t registerClass) 
 // names that depend on the operands) set the name themselves.
 using Handler = Outcome (*)(DecodeContext&);
 
-// modrmIntoTemps: the caller decodes the ModR/M byte into A and B before the
-// handler runs. Classes with a ModR/M byte that cannot turn out invalid after it
-// leave it clear and decode it themselves straight into the record's slots (an
-// invalid instruction keeps its slots as they were, so the others cannot).
-struct OneByteHandler {
+// wideInBit0/directionInBit1: the class has a w bit in opcode bit 0 and a d bit
+// in bit 1 (one-byte classes only; the two-byte handlers read their own byte).
+struct OpcodeHandler {
     Handler handle;
-    bool modrmIntoTemps;
     bool wideInBit0;
     bool directionInBit1;
 };
 
-struct TwoByteHandler {
-    Handler handle;
-    bool modrmIntoTemps;
-};
+// Runs `handle` with the ModR/M byte at the cursor decoded into A and B: for the
+// classes that can still turn out invalid after it (an invalid instruction
+// keeps its slots as they were). The others decode it themselves, straight into
+// the record's slots.
+template <Handler handle>
+Outcome WithModRMInTemps(DecodeContext& ctx) {
+    if (!ctx.DecodeModRMAt(ctx.Cursor())) return Outcome::Failed;
+    return handle(ctx);
+}
 
-// Indexed by OpcodeClass (entry 0, the prefix class, is never dispatched).
-extern const OneByteHandler kOneByteHandlers[29];
+// Indexed by OpcodeClass (entry 0, the prefix class, is never run; 0Fh is
+// dispatched to the two-byte table instead of its entry 24).
+constexpr unsigned kOneByteHandlerCount = 29;
+extern const OpcodeHandler kOneByteHandlers[kOneByteHandlerCount];
 
-// The 0Fh escape: reads the second opcode byte and runs its class.
-Outcome DecodeTwoByteEscape(DecodeContext& ctx);
+// Indexed by TwoByteClass; the last entry takes the unassigned bytes (class 99).
+constexpr unsigned kTwoByteHandlerCount = 15;
+constexpr uint8_t kUnassignedTwoByteEntry = kTwoByteHandlerCount - 1;
+extern const OpcodeHandler kTwoByteHandlers[kTwoByteHandlerCount];
 
 }  // namespace vexa

@@ -69,26 +69,43 @@ bool MarkInvalid(DecodedInstruction& record) {
     return true;
 }
 
-// Runs the handler of the opcode's class once the prefixes are known.
+// The one-byte tables and the two-byte tables, by whether the opcode is 0Fh.
+constexpr const OpcodeHandler* kHandlerTables[2] = {kOneByteHandlers, kTwoByteHandlers};
+constexpr const uint32_t* kMnemonicTables[2] = {kOneByteMnemonicTable, kTwoByteMnemonicTable};
+
+// `ifOne` for a one-byte opcode, `ifTwo` for a two-byte one, without a branch.
+constexpr unsigned SelectByMap(bool twoByte, unsigned ifOne, unsigned ifTwo) {
+    return ifOne ^ ((ifOne ^ ifTwo) & (0u - twoByte));
+}
+
+// Runs the handler of the opcode's class once the prefixes are known. 0Fh and
+// the byte after it select an entry of the two-byte table, any other opcode
+// one of the one-byte table, so every instruction costs one indirect call and
+// no branch on its kind: which classes come along is not predictable, so such
+// a branch would often be mispredicted.
 Outcome DecodeOpcode(DecodeContext& ctx) {
     DecodedInstruction& record = *ctx.record;
     const uint8_t opcodeClass = kOneByteClassTable[ctx.opcode];
     record.opcodeClass = opcodeClass;
-    if (opcodeClass == OpcodeClass::Prefix || opcodeClass >= OpcodeClass::kHandlerCount) return Outcome::Invalid;
+    if (opcodeClass >= OpcodeClass::kHandlerCount) return Outcome::Invalid;
 
-    const OneByteHandler& handler = kOneByteHandlers[opcodeClass];
-    if (handler.modrmIntoTemps && !ctx.DecodeModRMAt(ctx.Opcode() + 1)) return Outcome::Failed;
-    // Bit arithmetic rather than conditions: which classes come along is not
-    // predictable, so a branch here would often be mispredicted.
+    const bool twoByte = opcodeClass == OpcodeClass::TwoByteEscape;
+    const uint8_t second = ctx.Opcode()[1];
+    const uint8_t subClass = kTwoByteClassTable[second];
+    const uint8_t twoByteEntry = subClass < kUnassignedTwoByteEntry ? subClass : kUnassignedTwoByteEntry;
+    const OpcodeHandler& handler = kHandlerTables[twoByte][SelectByMap(twoByte, opcodeClass, twoByteEntry)];
+    record.subClass = static_cast<uint8_t>(SelectByMap(twoByte, 0, subClass));
+    record.decodeFlags = static_cast<uint8_t>(twoByte) * DecodeFlag::TwoByteOpcode;
+    ctx.secondByte = static_cast<uint8_t>(SelectByMap(twoByte, 0, second));
     ctx.wide = (ctx.opcode & 0x01 & static_cast<uint8_t>(handler.wideInBit0)) != 0;
     ctx.direction = ((ctx.opcode >> 1) & 0x01 & static_cast<uint8_t>(handler.directionInBit1)) != 0;
-    AddInstructionLength(record, 1);
+    AddInstructionLength(record, 1u + twoByte);
 
     // Named from the table before the handler runs, for the same reason: the
     // handlers that name the instruction themselves overwrite it (their opcodes
     // have no table name or one the handler adjusts), and the invalid path
     // names every instruction it takes INVALID.
-    ctx.Name(MnemonicIndexOf(kOneByteMnemonicTable[ctx.opcode]));
+    ctx.Name(MnemonicIndexOf(kMnemonicTables[twoByte][SelectByMap(twoByte, ctx.opcode, second)]));
     return handler.handle(ctx);
 }
 
@@ -109,7 +126,6 @@ bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record, bool is
     // The operand temps are cleared where they are first filled, by the ModR/M
     // decode or by a whole operand, not here: most instructions never use them.
     DecodeContext ctx;
-    ctx.secondByte = 0;
     ctx.regField = 0;
     ctx.bytes = bytes;
     ctx.record = record;

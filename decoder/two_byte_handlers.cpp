@@ -1,5 +1,5 @@
-// The 0Fh escape and the handlers of the two-byte opcode classes. On entry to a
-// handler the record's length counts the prefixes, 0Fh, the second opcode byte
+// The handlers of the two-byte opcode classes. On entry to a handler the
+// record's length counts the prefixes, 0Fh, the second opcode byte
 // and, for the classes with a ModR/M byte, the ModR/M, SIB and displacement bytes.
 #include "decoder/decode_context.h"
 #include "decoder/mmx_sse_decoder.h"
@@ -243,45 +243,23 @@ Outcome Unassigned(DecodeContext&) { return Outcome::Invalid; }
 
 }  // namespace
 
-//                                          handler               ModR/M
-//                                                                to A, B
-constexpr TwoByteHandler kTwoByteHandlers[15] = {
-    /*  0 Bswap */                         {Bswap,               false},
-    /*  1 BitTestImm */                    {BitTestImm,          true},
-    /*  2 MovControlDebug */               {MovControlDebug,     true},
-    /*  3 SegmentPushPop */                {SegmentPushPop,      false},
-    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,      false},
-    /*  5 WidthInBit0 */                   {WidthInBit0,         false},
-    /*  6 NoOperands */                    {NoOperands,          false},
-    /*  7 Cmov */                          {Cmov,                false},
-    /*  8 NearConditionalJump */           {NearConditionalJump, false},
-    /*  9 Setcc */                         {Setcc,               true},
-    /* 10 SystemGroup */                   {SystemGroup,         true},
-    /* 11 RegRmByMnemonic */               {RegRmByMnemonic,     true},
-    /* 12 Mmx (own ModR/M) */              {Mmx,                 false},
-    /* 13 SseScalar (own ModR/M) */        {SseScalar,           false},
-    /* 14 unassigned (99) */               {Unassigned,          true},
+//                                          handler                                w      d
+constexpr OpcodeHandler kTwoByteHandlers[kTwoByteHandlerCount] = {
+    /*  0 Bswap */                         {Bswap,                                 false, false},
+    /*  1 BitTestImm */                    {WithModRMInTemps<BitTestImm>,          false, false},
+    /*  2 MovControlDebug */               {WithModRMInTemps<MovControlDebug>,     false, false},
+    /*  3 SegmentPushPop */                {SegmentPushPop,                        false, false},
+    /*  4 ShiftDoubleImm */                {ShiftDoubleImm,                        false, false},
+    /*  5 WidthInBit0 */                   {WidthInBit0,                           false, false},
+    /*  6 NoOperands */                    {NoOperands,                            false, false},
+    /*  7 Cmov */                          {Cmov,                                  false, false},
+    /*  8 NearConditionalJump */           {NearConditionalJump,                   false, false},
+    /*  9 Setcc */                         {WithModRMInTemps<Setcc>,               false, false},
+    /* 10 SystemGroup */                   {WithModRMInTemps<SystemGroup>,         false, false},
+    /* 11 RegRmByMnemonic */               {WithModRMInTemps<RegRmByMnemonic>,     false, false},
+    /* 12 Mmx (own ModR/M) */              {Mmx,                                   false, false},
+    /* 13 SseScalar (own ModR/M) */        {SseScalar,                             false, false},
+    /* 14 unassigned (99) */               {WithModRMInTemps<Unassigned>,          false, false},
 };
-constexpr uint8_t kUnassignedEntry = 14;
-
-Outcome DecodeTwoByteEscape(DecodeContext& ctx) {
-    DecodedInstruction& record = *ctx.record;
-    ctx.secondByte = ctx.Cursor()[0];
-    const uint8_t subClass = kTwoByteClassTable[ctx.secondByte];
-    record.subClass = subClass;
-    record.decodeFlags |= DecodeFlag::TwoByteOpcode;
-    AddInstructionLength(record, 1);
-    // Take back the name the one-byte table gives 0Fh.
-    ctx.Name(Mnemonic::None);
-
-    // One table entry per class, the unassigned bytes included, so that the
-    // dispatch is a single indirect call.
-    const TwoByteHandler& handler = kTwoByteHandlers[subClass < kUnassignedEntry ? subClass : kUnassignedEntry];
-    if (handler.modrmIntoTemps && !ctx.DecodeModRMAt(ctx.Cursor())) return Outcome::Failed;
-    // Named from the table up front, as for one-byte opcodes; the handlers that
-    // name the instruction themselves overwrite it.
-    ctx.Name(MnemonicIndexOf(kTwoByteMnemonicTable[ctx.secondByte]));
-    return handler.handle(ctx);
-}
 
 }  // namespace vexa
