@@ -3,6 +3,7 @@
 #include <array>
 
 #include "decoder/decode_context.h"
+#include "decoder/form_decoder.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/mnemonic_tables.h"
 #include "decoder/opcode_classes.h"
@@ -109,9 +110,9 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
     return handler.handle(ctx);
 }
 
-}  // namespace
-
-bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
+// The prefixes, then the opcode: by its operand form where it has one (and
+// `useForms`), else by its class handler.
+bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode, bool useForms) {
     if (bytes == nullptr || record == nullptr) return false;
     ResetRecord(record);
 
@@ -122,24 +123,36 @@ bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record, bool is
         ++position;
     }
     SetInstructionLength(*record, position);
+    const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, record->prefixFlags);
 
-    // The operand temps are cleared where they are first filled, by the ModR/M
-    // decode or by a whole operand, not here: most instructions never use them.
-    DecodeContext ctx;
-    ctx.regField = 0;
-    ctx.bytes = bytes;
-    ctx.record = record;
-    ctx.sizes = ComputeEffectiveSizes(is32BitMode, record->prefixFlags);
-    ctx.opcodePosition = position;
-    ctx.opcode = bytes[position];
-
-    switch (DecodeOpcode(ctx)) {
-        case Outcome::Failed: return false;
-        case Outcome::Invalid: return MarkInvalid(*record);
-        case Outcome::Decoded: break;
+    if (!useForms || !DecodeByForm(bytes, position, *record, sizes)) {
+        // The operand temps are cleared where they are first filled, by the ModR/M
+        // decode or by a whole operand, not here: most instructions never use them.
+        DecodeContext ctx;
+        ctx.regField = 0;
+        ctx.bytes = bytes;
+        ctx.record = record;
+        ctx.sizes = sizes;
+        ctx.opcodePosition = position;
+        ctx.opcode = bytes[position];
+        switch (DecodeOpcode(ctx)) {
+            case Outcome::Failed: return false;
+            case Outcome::Invalid: return MarkInvalid(*record);
+            case Outcome::Decoded: break;
+        }
     }
     if (InstructionLength(*record) > kMaxInstructionLength) return MarkInvalid(*record);
     return true;
+}
+
+}  // namespace
+
+bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
+    return Decode(bytes, record, is32BitMode, true);
+}
+
+bool DecodeInstructionByHandlers(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
+    return Decode(bytes, record, is32BitMode, false);
 }
 
 bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record) {

@@ -1,0 +1,365 @@
+#pragma once
+// Operand forms: for every opcode (one-byte, and two-byte after 0Fh) whether
+// the straight-line decoder takes it and, if so, how its operands are made.
+// The straight-line decoder builds the same few candidate operands for every
+// instruction (the ModR/M reg and r/m operands, two registers fixed by the
+// opcode, the data after the addressing bytes) and each slot takes the one its
+// form names: no branch on the kind of instruction. The forms are derived at
+// compile time from the class and mnemonic tables the class handlers use, so
+// the two decoders cannot drift apart in what they name.
+#include <array>
+#include <cstdint>
+
+#include "decoder/decoded_instruction.h"
+#include "decoder/mnemonic_list.h"
+#include "decoder/mnemonic_tables.h"
+#include "decoder/opcode_classes.h"
+
+namespace vexa {
+
+// Where an operand slot takes its operand from.
+namespace OperandSource {
+enum : uint8_t { None = 0, Reg = 1, Rm = 2, FixedA = 3, FixedB = 4, Data = 5 };
+constexpr unsigned kCount = 6;
+}  // namespace OperandSource
+
+// How a register or memory operand is sized: the class bits a register gets,
+// the memory size a memory operand gets.
+namespace Sizing {
+enum : uint8_t {
+    None = 0,  // class bits 0, no memory size
+    Byte,      // 8-bit register, byte ptr
+    Full,      // 16- or 32-bit register and word or dword ptr, by the operand size
+    Word,      // 16-bit register, word ptr
+    Dword,     // 32-bit register, dword ptr
+    Segment,   // segment register
+    Mmx,       // mm register, qword ptr
+};
+constexpr unsigned kCount = 7;
+}  // namespace Sizing
+
+// The operand made of the bytes after the addressing bytes.
+namespace DataShape {
+enum : uint8_t {
+    None = 0,
+    Imm8,              // immediate byte
+    ImmFull,           // immediate of the operand size
+    ImmSignExtended8,  // immediate byte sign-extended to the operand size
+    ImpliedOne,        // the shift count 1: an immediate byte that is not encoded
+    Rel8,              // relative byte
+    RelFull,           // relative of the operand size
+    Constant16,        // a 16-bit number (retn/retf)
+    FarPointer,        // offset of the operand size, then a selector
+    MemoryOffset,      // memory at an offset of the address size
+};
+constexpr unsigned kCount = 10;
+}  // namespace DataShape
+
+// Name rows for the opcodes whose ModR/M reg field selects the operation.
+namespace FormGroup {
+enum : uint8_t { None = 0, Group1, Shift, BitTest, MmxWordShift, MmxDwordShift, MmxQwordShift };
+constexpr unsigned kCount = 7;
+}  // namespace FormGroup
+
+struct OperandForm {
+    bool straightLine;   // false: the class handler decodes the opcode
+    bool hasModRM;
+    uint8_t validRegs;   // bit r set: reg field r names an instruction
+    uint8_t operandCount;
+    uint8_t source[3];   // OperandSource per slot
+    uint8_t regSizing;   // for the ModR/M reg operand
+    uint8_t rmSizing;    // for the ModR/M r/m operand
+    uint8_t dataSizing;  // memory size of a memory-offset data operand
+    uint8_t data;        // DataShape
+    uint8_t fixedA;      // register number of candidate FixedA
+    uint8_t fixedASizing;
+    uint8_t fixedB;
+    uint8_t fixedBSizing;
+    uint8_t group;              // FormGroup: the name comes from its row by the reg field
+    bool wordFormBelow;         // a 16-bit operand size names the entry before (movsw after movsd)
+    bool shortAddressBelow;     // a 16-bit address size names the entry before (jcxz after jecxz)
+    uint16_t mnemonic;
+};
+
+namespace operand_form_tables {
+
+using namespace Mnemonic;
+
+inline constexpr uint16_t kMmxShiftRows[3][8] = {
+    {None, None, Psrlw, None, Psraw, None, Psllw, None},
+    {None, None, Psrld, None, Psrad, None, Pslld, None},
+    {None, None, Psrlq, None, None, None, Psllq, None},
+};
+
+constexpr uint16_t GroupName(uint8_t group, unsigned reg) {
+    switch (group) {
+        case FormGroup::Group1: return MnemonicIndexOf(kGroup1MnemonicTable[reg]);
+        case FormGroup::Shift: return MnemonicIndexOf(kShiftGroupMnemonicTable[reg]);
+        case FormGroup::BitTest: return MnemonicIndexOf(kBitTestGroupMnemonicTable[reg]);
+        case FormGroup::MmxWordShift: return kMmxShiftRows[0][reg];
+        case FormGroup::MmxDwordShift: return kMmxShiftRows[1][reg];
+        case FormGroup::MmxQwordShift: return kMmxShiftRows[2][reg];
+        default: return None;
+    }
+}
+
+// Indexed by [group][reg]; row 0 is never read.
+inline constexpr std::array<std::array<uint16_t, 8>, FormGroup::kCount> kGroupNames = [] {
+    std::array<std::array<uint16_t, 8>, FormGroup::kCount> rows{};
+    for (uint8_t group = 1; group < FormGroup::kCount; ++group) {
+        for (unsigned reg = 0; reg < 8; ++reg) rows[group][reg] = GroupName(group, reg);
+    }
+    return rows;
+}();
+
+constexpr uint8_t ValidRegs(uint8_t group) {
+    uint8_t valid = 0;
+    for (unsigned reg = 0; reg < 8; ++reg) {
+        const uint16_t name = kGroupNames[group][reg];
+        if (name != None && name != Invalid) valid = static_cast<uint8_t>(valid | (1u << reg));
+    }
+    return valid;
+}
+
+// A straight-line form with up to three slots.
+constexpr OperandForm Slots(uint16_t mnemonic, uint8_t s0 = OperandSource::None, uint8_t s1 = OperandSource::None,
+                            uint8_t s2 = OperandSource::None) {
+    OperandForm form{};
+    form.straightLine = true;
+    form.validRegs = 0xFF;
+    form.mnemonic = mnemonic;
+    form.source[0] = s0;
+    form.source[1] = s1;
+    form.source[2] = s2;
+    form.operandCount = static_cast<uint8_t>((s0 != OperandSource::None) + (s1 != OperandSource::None) +
+                                             (s2 != OperandSource::None));
+    return form;
+}
+
+// reg and r/m, the r/m operand first unless `regFirst`.
+constexpr OperandForm RegRmForm(uint16_t mnemonic, bool regFirst, uint8_t regSizing, uint8_t rmSizing) {
+    OperandForm form = regFirst ? Slots(mnemonic, OperandSource::Reg, OperandSource::Rm)
+                                : Slots(mnemonic, OperandSource::Rm, OperandSource::Reg);
+    form.hasModRM = true;
+    form.regSizing = regSizing;
+    form.rmSizing = rmSizing;
+    return form;
+}
+
+constexpr OperandForm WithData(OperandForm form, uint8_t data) {
+    form.data = data;
+    return form;
+}
+
+constexpr OperandForm WithFixedA(OperandForm form, uint8_t number, uint8_t sizing) {
+    form.fixedA = number;
+    form.fixedASizing = sizing;
+    return form;
+}
+
+constexpr OperandForm WithFixedB(OperandForm form, uint8_t number, uint8_t sizing) {
+    form.fixedB = number;
+    form.fixedBSizing = sizing;
+    return form;
+}
+
+constexpr OperandForm WithGroup(OperandForm form, uint8_t group) {
+    form.group = group;
+    form.validRegs = ValidRegs(group);
+    return form;
+}
+
+// r/m first, then the data operand.
+constexpr OperandForm RmDataForm(uint16_t mnemonic, uint8_t rmSizing, uint8_t data) {
+    OperandForm form = WithData(Slots(mnemonic, OperandSource::Rm, OperandSource::Data), data);
+    form.hasModRM = true;
+    form.rmSizing = rmSizing;
+    return form;
+}
+
+constexpr OperandForm HandlerForm() { return OperandForm{}; }
+
+constexpr uint8_t WidthSizing(bool wide) { return wide ? Sizing::Full : Sizing::Byte; }
+
+constexpr OperandForm OneByteForm(uint8_t opcode) {
+    const uint16_t name = MnemonicIndexOf(kOneByteMnemonicTable[opcode]);
+    const bool wide = (opcode & 0x01) != 0;
+    const bool direction = (opcode & 0x02) != 0;
+    const uint8_t sized = WidthSizing(wide);
+    switch (kOneByteClassTable[opcode]) {
+        case OpcodeClass::Imm8: return WithData(Slots(name, OperandSource::Data), DataShape::Imm8);
+        case OpcodeClass::RegRm: return RegRmForm(name, direction, sized, sized);
+        case OpcodeClass::MovRmImm: {
+            OperandForm form = RmDataForm(Mov, sized, wide ? DataShape::ImmFull : DataShape::Imm8);
+            form.validRegs = 0x01;
+            return form;
+        }
+        case OpcodeClass::PortImm8: {
+            const OperandForm form = direction ? Slots(name, OperandSource::Data, OperandSource::FixedA)
+                                               : Slots(name, OperandSource::FixedA, OperandSource::Data);
+            return WithData(WithFixedA(form, 0, sized), DataShape::Imm8);
+        }
+        case OpcodeClass::SegmentPushPop:
+            return WithFixedA(Slots(name, OperandSource::FixedA), (opcode >> 3) & 3, Sizing::Segment);
+        case OpcodeClass::ReturnImm16: return WithData(Slots(name, OperandSource::Data), DataShape::Constant16);
+        case OpcodeClass::Group1: {
+            const uint8_t data = !wide ? DataShape::Imm8 : (direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+            return WithGroup(RmDataForm(None, sized, data), FormGroup::Group1);
+        }
+        case OpcodeClass::ShiftOrGroup3:
+            if (opcode <= 0xD1) return WithGroup(RmDataForm(None, sized, DataShape::ImpliedOne), FormGroup::Shift);
+            if (opcode <= 0xD3) {
+                OperandForm form = WithFixedA(Slots(None, OperandSource::Rm, OperandSource::FixedA), 1, Sizing::Byte);
+                form.hasModRM = true;
+                form.rmSizing = sized;
+                return WithGroup(form, FormGroup::Shift);
+            }
+            return HandlerForm();  // F6, F7: group 3's operands depend on the reg field
+        case OpcodeClass::StringOrPortDx: {
+            if (opcode >= 0xEC) {
+                const OperandForm form = direction ? Slots(name, OperandSource::FixedB, OperandSource::FixedA)
+                                                   : Slots(name, OperandSource::FixedA, OperandSource::FixedB);
+                return WithFixedB(WithFixedA(form, 0, sized), 2, Sizing::Word);
+            }
+            OperandForm form = Slots(name);
+            form.wordFormBelow = wide;
+            return form;
+        }
+        case OpcodeClass::AccumulatorImm:
+            return WithData(WithFixedA(Slots(name, OperandSource::FixedA, OperandSource::Data), 0, sized),
+                            wide ? DataShape::ImmFull : DataShape::Imm8);
+        case OpcodeClass::ShortConditionalJump:
+        case OpcodeClass::LoopOrShortJump: {
+            OperandForm form = WithData(Slots(name, OperandSource::Data), DataShape::Rel8);
+            form.shortAddressBelow = opcode == 0xE3;
+            return form;
+        }
+        case OpcodeClass::NearCallJmp: return WithData(Slots(name, OperandSource::Data), DataShape::RelFull);
+        case OpcodeClass::FarCallJmp: return WithData(Slots(name, OperandSource::Data), DataShape::FarPointer);
+        case OpcodeClass::ShiftImm8: return WithGroup(RmDataForm(None, sized, DataShape::Imm8), FormGroup::Shift);
+        case OpcodeClass::MovRegImm: {
+            const bool wideForm = (opcode & 0x08) != 0;
+            return WithData(WithFixedA(Slots(name, OperandSource::FixedA, OperandSource::Data), opcode & 7,
+                                       WidthSizing(wideForm)),
+                            wideForm ? DataShape::ImmFull : DataShape::Imm8);
+        }
+        case OpcodeClass::MovAccumulatorOffset: {
+            OperandForm form = direction ? Slots(name, OperandSource::Data, OperandSource::FixedA)
+                                         : Slots(name, OperandSource::FixedA, OperandSource::Data);
+            form.dataSizing = sized;
+            return WithData(WithFixedA(form, 0, sized), DataShape::MemoryOffset);
+        }
+        case OpcodeClass::MovSegment: return RegRmForm(name, direction, Sizing::Segment, Sizing::Word);
+        case OpcodeClass::PushImm:
+            return WithData(Slots(name, OperandSource::Data),
+                            direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+        case OpcodeClass::ImulImm: {
+            OperandForm form = RegRmForm(name, true, Sizing::Full, Sizing::Full);
+            form.source[2] = OperandSource::Data;
+            form.operandCount = 3;
+            return WithData(form, direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+        }
+        case OpcodeClass::RegisterInOpcode:
+            if (opcode >= 0x91) {  // xchg accumulator, register
+                return WithFixedB(WithFixedA(Slots(name, OperandSource::FixedA, OperandSource::FixedB), 0,
+                                             Sizing::Full),
+                                  opcode & 7, Sizing::Full);
+            }
+            return WithFixedA(Slots(name, OperandSource::FixedA), opcode & 7, Sizing::Full);
+        case OpcodeClass::NoOperands: return Slots(name);
+        case OpcodeClass::TestXchg: return RegRmForm(name, true, sized, sized);
+        default:
+            // Prefixes, 0Fh, unassigned bytes, and the classes whose operands or
+            // validity depend on more than the reg field: bound, arpl, lea, les,
+            // lds (memory only), pop r/m and groups 4 and 5, enter (two
+            // immediates), the x87 escapes.
+            return HandlerForm();
+    }
+}
+
+constexpr OperandForm MmxForm(uint8_t second) {
+    const uint16_t name = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
+    const bool store = (second & 0x10) != 0;
+    if (name == Emms) return Slots(Emms);
+    if (name == Movd) return RegRmForm(Movd, !store, Sizing::Mmx, Sizing::Dword);
+    if (name == Movq) return RegRmForm(Movq, !store, Sizing::Mmx, Sizing::Mmx);
+    if (name == None) {
+        // 71-73: shift mm by an immediate, named by the reg field.
+        const uint8_t group = static_cast<uint8_t>(FormGroup::MmxWordShift + (second - 0x71));
+        if (second < 0x71 || second > 0x73) return HandlerForm();
+        return WithGroup(RmDataForm(None, Sizing::Mmx, DataShape::Imm8), group);
+    }
+    return RegRmForm(name, true, Sizing::Mmx, Sizing::Mmx);
+}
+
+constexpr OperandForm TwoByteForm(uint8_t second) {
+    const uint16_t name = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
+    const bool wide = (second & 0x01) != 0;
+    switch (kTwoByteClassTable[second]) {
+        case TwoByteClass::Bswap: return WithFixedA(Slots(name, OperandSource::FixedA), second & 7, Sizing::Full);
+        case TwoByteClass::BitTestImm:
+            return WithGroup(RmDataForm(None, Sizing::Full, DataShape::Imm8), FormGroup::BitTest);
+        case TwoByteClass::SegmentPushPop:
+            return WithFixedA(Slots(name, OperandSource::FixedA), (second >> 3) & 7, Sizing::Segment);
+        case TwoByteClass::ShiftDoubleImm: {
+            OperandForm form = RegRmForm(name, false, Sizing::Full, Sizing::Full);
+            form.source[2] = OperandSource::Data;
+            form.operandCount = 3;
+            return WithData(form, DataShape::Imm8);
+        }
+        case TwoByteClass::WidthInBit0:
+            if ((second & 0x06) == 0x06) {  // movzx, movsx: a byte or word source
+                return RegRmForm(name, true, Sizing::Full, wide ? Sizing::Word : Sizing::Byte);
+            }
+            return RegRmForm(name, false, WidthSizing(wide), WidthSizing(wide));
+        case TwoByteClass::NoOperands: return Slots(name);
+        case TwoByteClass::Cmov: return RegRmForm(name, true, Sizing::Full, Sizing::Full);
+        case TwoByteClass::NearConditionalJump: return WithData(Slots(name, OperandSource::Data), DataShape::RelFull);
+        case TwoByteClass::Setcc: {
+            OperandForm form = Slots(name, OperandSource::Rm);
+            form.hasModRM = true;
+            form.rmSizing = Sizing::Byte;
+            form.validRegs = 0x01;
+            return form;
+        }
+        case TwoByteClass::RegRmByMnemonic:
+            switch (name) {
+                case Bt:
+                case Bts:
+                case Btr:
+                case Btc: return RegRmForm(name, false, Sizing::Full, Sizing::Full);
+                case Shld:
+                case Shrd: {
+                    OperandForm form = WithFixedA(RegRmForm(name, false, Sizing::Full, Sizing::Full), 1, Sizing::Byte);
+                    form.source[2] = OperandSource::FixedA;
+                    form.operandCount = 3;
+                    return form;
+                }
+                case Lss:
+                case Lfs:
+                case Lgs: return HandlerForm();  // memory only
+                default: return RegRmForm(name, true, Sizing::Full, Sizing::Full);
+            }
+        case TwoByteClass::Mmx: return MmxForm(second);
+        default:
+            // mov to/from control and debug registers, the system groups, the
+            // scalar SSE forms (chosen by the prefixes) and unassigned bytes.
+            return HandlerForm();
+    }
+}
+
+}  // namespace operand_form_tables
+
+// Indexed by [0Fh escape][opcode byte].
+inline constexpr std::array<std::array<OperandForm, 256>, 2> kOperandForms = [] {
+    std::array<std::array<OperandForm, 256>, 2> forms{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        forms[0][byte] = operand_form_tables::OneByteForm(static_cast<uint8_t>(byte));
+        forms[1][byte] = operand_form_tables::TwoByteForm(static_cast<uint8_t>(byte));
+    }
+    return forms;
+}();
+
+using operand_form_tables::kGroupNames;
+
+}  // namespace vexa
