@@ -154,32 +154,6 @@ RmOperand DecodeRm16(const uint8_t* modrm) {
 
 // --- Sizes and data operands ----------------------------------------------
 
-struct SizingBits {
-    uint8_t classBits;
-    uint8_t memorySize;
-};
-
-// By [Sizing][operand32].
-constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
-    /* None */ {{0, MemorySize::None}, {0, MemorySize::None}},
-    /* Byte */ {{0, MemorySize::Byte}, {0, MemorySize::Byte}},
-    /* Full */
-    {{MakeRegisterCode(RegisterClass::Gpr16, 0), MemorySize::Word},
-     {MakeRegisterCode(RegisterClass::Gpr32, 0), MemorySize::Dword}},
-    /* Word */
-    {{MakeRegisterCode(RegisterClass::Gpr16, 0), MemorySize::Word},
-     {MakeRegisterCode(RegisterClass::Gpr16, 0), MemorySize::Word}},
-    /* Dword */
-    {{MakeRegisterCode(RegisterClass::Gpr32, 0), MemorySize::Dword},
-     {MakeRegisterCode(RegisterClass::Gpr32, 0), MemorySize::Dword}},
-    /* Segment */
-    {{MakeRegisterCode(RegisterClass::Segment, 0), MemorySize::None},
-     {MakeRegisterCode(RegisterClass::Segment, 0), MemorySize::None}},
-    /* Mmx */
-    {{MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword},
-     {MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword}},
-};
-
 // What a data shape makes of the (up to six) bytes after the addressing bytes.
 struct DataLayout {
     uint64_t head;      // kind and dispSize
@@ -249,51 +223,45 @@ void StoreOperand(OperandDescriptor& operand, uint64_t head, uint64_t middle, ui
     std::memcpy(bytes + 16, &imm, sizeof(imm));
 }
 
-uint64_t RegisterHead(uint8_t number, uint8_t sizing, bool operand32) {
-    return Put(Field::Reg, number | kSizingBits[sizing][operand32].classBits);
-}
-
 }  // namespace
 
 bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruction& record, EffectiveSizes sizes) {
     const uint8_t opcode = bytes[position];
     const uint8_t second = bytes[position + 1];
     const bool twoByte = opcode == 0x0F;
-    const OperandForm& form = kOperandForms[twoByte][Select(twoByte, opcode, second)];
+    const StraightForm& form = kStraightForms[sizes.operand32][twoByte][Select(twoByte, opcode, second)];
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;
-    if (!form.straightLine || ((form.validRegs >> regField) & 1) == 0) return false;
+    if ((form.flags & StraightFlag::StraightLine) == 0 || ((form.validRegs >> regField) & 1) == 0) return false;
 
     // The ModR/M byte is decoded whether or not the form has one, and counted
     // only if it has: a byte that is not a ModR/M byte costs a few loads, a
     // branch on the form would be mispredicted.
-    const bool operand32 = sizes.operand32;
     const RmOperand rm = sizes.address32 ? DecodeRm32(modrm) : DecodeRm16(modrm);
-    const unsigned modrmMask = 0u - static_cast<unsigned>(form.hasModRM);
+    const unsigned modrmMask = 0u - ((form.flags & StraightFlag::HasModRM) != 0);
     const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
-    const DataLayout& layout = kDataLayouts[form.data][operand32][sizes.address32];
+    const DataLayout& layout = kDataLayouts[form.data][sizes.operand32][sizes.address32];
 
     // The candidates, indexed by OperandSource; each slot takes the one its form names.
     uint64_t head[OperandSource::kCount];
     uint64_t middle[OperandSource::kCount] = {};
     uint32_t imm[OperandSource::kCount] = {};
     head[OperandSource::None] = 0;
-    head[OperandSource::Reg] = RegisterHead(static_cast<uint8_t>(regField), form.regSizing, operand32);
-    head[OperandSource::FixedA] = RegisterHead(form.fixedA, form.fixedASizing, operand32);
-    head[OperandSource::FixedB] = RegisterHead(form.fixedB, form.fixedBSizing, operand32);
+    head[OperandSource::Reg] = Put(Field::Reg, regField | form.regClassBits);
+    head[OperandSource::FixedA] = Put(Field::Reg, form.fixedA);
+    head[OperandSource::FixedB] = Put(Field::Reg, form.fixedB);
 
     // A register r/m operand gets class bits, a memory one a memory size (kind 1).
-    const SizingBits rmSizing = kSizingBits[form.rmSizing][operand32];
     const uint64_t memoryMask = 0 - (rm.head & OperandKind::Memory);
-    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, rmSizing.memorySize) & memoryMask) |
-                              (Put(Field::Reg, rmSizing.classBits) & ~memoryMask);
+    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, form.rmMemorySize) & memoryMask) |
+                              (Put(Field::Reg, form.rmClassBits) & ~memoryMask);
     middle[OperandSource::Rm] = rm.disp;
 
     const uint32_t raw = LoadWithinWindow(bytes, dataAt);
     const uint32_t value = Select(layout.signExtend != 0, raw, static_cast<uint32_t>(static_cast<int8_t>(raw)));
     const uint16_t high = Load16(bytes + (dataAt + 4 < kDecodeWindow - 2 ? dataAt + 4 : kDecodeWindow - 2));
-    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, kSizingBits[form.dataSizing][operand32].memorySize);
+    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form.dataMemorySize);
     middle[OperandSource::Data] =
         layout.middle | (value & layout.dispMask) | Put(MiddleField::DispHigh, high & layout.highMask);
     imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
@@ -303,14 +271,13 @@ bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruction& r
         StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
     }
 
-    const uint16_t groupName = kGroupNames[form.group][regField];
-    const uint32_t name = Select(form.group != FormGroup::None, form.mnemonic, groupName);
-    const unsigned below = (form.wordFormBelow & !operand32) | (form.shortAddressBelow & !sizes.address32);
-    record.mnemonic = static_cast<uint16_t>(name - below);
+    const uint32_t name = Select(form.group != FormGroup::None, form.mnemonic, kGroupNames[form.group][regField]);
+    const bool shortAddress = (form.flags & StraightFlag::ShortAddressBelow) != 0 && !sizes.address32;
+    record.mnemonic = static_cast<uint16_t>(name - shortAddress);
     record.operandCount = form.operandCount;
     record.prefixFlags |= static_cast<uint8_t>(rm.flags & modrmMask);
-    record.opcodeClass = kOneByteClassTable[opcode];
-    record.subClass = static_cast<uint8_t>(Select(twoByte, 0, kTwoByteClassTable[second]));
+    record.opcodeClass = form.opcodeClass;
+    record.subClass = form.subClass;
     record.decodeFlags = static_cast<uint8_t>(twoByte) * DecodeFlag::TwoByteOpcode;
     SetInstructionLength(record, dataAt + layout.consumed);
     return true;

@@ -362,4 +362,92 @@ inline constexpr std::array<std::array<OperandForm, 256>, 2> kOperandForms = [] 
 
 using operand_form_tables::kGroupNames;
 
+// A form resolved for one operand size: what the straight-line decoder reads
+// per instruction, with the sizes already turned into class bits and memory
+// sizes, the fixed registers into register codes, and the name into the one
+// for that operand size.
+struct StraightForm {
+    uint8_t flags;  // StraightFlag bits
+    uint8_t validRegs;
+    uint8_t operandCount;
+    uint8_t group;
+    uint8_t source[3];
+    uint8_t data;
+    uint8_t regClassBits;
+    uint8_t rmClassBits;
+    uint8_t rmMemorySize;
+    uint8_t fixedA;  // register codes
+    uint8_t fixedB;
+    uint8_t dataMemorySize;
+    uint8_t opcodeClass;
+    uint8_t subClass;
+    uint16_t mnemonic;
+};
+
+namespace StraightFlag {
+enum : uint8_t { StraightLine = 0x01, HasModRM = 0x02, ShortAddressBelow = 0x04 };
+}
+
+struct SizingBits {
+    uint8_t classBits;
+    uint8_t memorySize;
+};
+
+// By [Sizing][operand32].
+inline constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
+    /* None */ {{0, MemorySize::None}, {0, MemorySize::None}},
+    /* Byte */ {{0, MemorySize::Byte}, {0, MemorySize::Byte}},
+    /* Full */
+    {{MakeRegisterCode(RegisterClass::Gpr16, 0), MemorySize::Word},
+     {MakeRegisterCode(RegisterClass::Gpr32, 0), MemorySize::Dword}},
+    /* Word */
+    {{MakeRegisterCode(RegisterClass::Gpr16, 0), MemorySize::Word},
+     {MakeRegisterCode(RegisterClass::Gpr16, 0), MemorySize::Word}},
+    /* Dword */
+    {{MakeRegisterCode(RegisterClass::Gpr32, 0), MemorySize::Dword},
+     {MakeRegisterCode(RegisterClass::Gpr32, 0), MemorySize::Dword}},
+    /* Segment */
+    {{MakeRegisterCode(RegisterClass::Segment, 0), MemorySize::None},
+     {MakeRegisterCode(RegisterClass::Segment, 0), MemorySize::None}},
+    /* Mmx */
+    {{MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword},
+     {MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword}},
+};
+
+constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool twoByte, uint8_t byte) {
+    StraightForm resolved{};
+    resolved.flags = static_cast<uint8_t>((form.straightLine ? StraightFlag::StraightLine : 0) |
+                                          (form.hasModRM ? StraightFlag::HasModRM : 0) |
+                                          (form.shortAddressBelow ? StraightFlag::ShortAddressBelow : 0));
+    resolved.validRegs = form.validRegs;
+    resolved.operandCount = form.operandCount;
+    resolved.group = form.group;
+    for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
+    resolved.data = form.data;
+    resolved.regClassBits = kSizingBits[form.regSizing][operand32].classBits;
+    resolved.rmClassBits = kSizingBits[form.rmSizing][operand32].classBits;
+    resolved.rmMemorySize = kSizingBits[form.rmSizing][operand32].memorySize;
+    resolved.fixedA = static_cast<uint8_t>(form.fixedA | kSizingBits[form.fixedASizing][operand32].classBits);
+    resolved.fixedB = static_cast<uint8_t>(form.fixedB | kSizingBits[form.fixedBSizing][operand32].classBits);
+    resolved.dataMemorySize = kSizingBits[form.dataSizing][operand32].memorySize;
+    resolved.opcodeClass = twoByte ? OpcodeClass::TwoByteEscape : kOneByteClassTable[byte];
+    resolved.subClass = twoByte ? kTwoByteClassTable[byte] : 0;
+    resolved.mnemonic = static_cast<uint16_t>(form.mnemonic - (form.wordFormBelow && !operand32 ? 1 : 0));
+    return resolved;
+}
+
+// Indexed by [operand32][0Fh escape][opcode byte].
+inline constexpr std::array<std::array<std::array<StraightForm, 256>, 2>, 2> kStraightForms = [] {
+    std::array<std::array<std::array<StraightForm, 256>, 2>, 2> forms{};
+    for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
+        for (unsigned twoByte = 0; twoByte < 2; ++twoByte) {
+            for (unsigned byte = 0; byte < 256; ++byte) {
+                forms[operand32][twoByte][byte] = ResolveForm(kOperandForms[twoByte][byte], operand32 != 0,
+                                                              twoByte != 0, static_cast<uint8_t>(byte));
+            }
+        }
+    }
+    return forms;
+}();
+
 }  // namespace vexa
