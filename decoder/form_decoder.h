@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "decoder/decoded_instruction.h"
+#include "decoder/form_decoder_tables.h"
 
 namespace vexa {
 
@@ -13,7 +14,69 @@ namespace vexa {
 // decode window. Returns false, with the record untouched, when the opcode has
 // no straight-line form or its reg field names no instruction: its class
 // handler decodes it then. Never reads past the decode window.
-bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruction& record, EffectiveSizes sizes);
+// Always inlined into the decode: it runs for most instructions, and a call
+// would save and restore most registers around it.
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruction& record, EffectiveSizes sizes) {
+    using namespace form_decoding;
+    const uint8_t opcode = bytes[position];
+    const uint8_t second = bytes[position + 1];
+    const bool twoByte = opcode == 0x0F;
+    const StraightForm& form = kStraightForms[sizes.operand32][twoByte][Select(twoByte, opcode, second)];
+    const unsigned modrmAt = position + 1 + twoByte;
+    const uint8_t* const modrm = bytes + modrmAt;
+    const unsigned regField = (modrm[0] >> 3) & 7;
+    if ((form.flags & StraightFlag::StraightLine) == 0 || ((form.validRegs >> regField) & 1) == 0) return false;
+
+    // The ModR/M byte is decoded whether or not the form has one, and counted
+    // only if it has: a byte that is not a ModR/M byte costs a few loads, a
+    // branch on the form would be mispredicted.
+    const RmOperand rm = sizes.address32 ? DecodeRm32(modrm) : DecodeRm16(modrm);
+    const unsigned modrmMask = 0u - ((form.flags & StraightFlag::HasModRM) != 0);
+    const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
+    const DataLayout& layout = kDataLayouts[form.data][sizes.operand32][sizes.address32];
+
+    // The candidates, indexed by OperandSource; each slot takes the one its form names.
+    uint64_t head[OperandSource::kCount];
+    uint64_t middle[OperandSource::kCount] = {};
+    uint32_t imm[OperandSource::kCount] = {};
+    head[OperandSource::None] = 0;
+    head[OperandSource::Reg] = Put(Field::Reg, regField | form.regClassBits);
+    head[OperandSource::FixedA] = Put(Field::Reg, form.fixedA);
+    head[OperandSource::FixedB] = Put(Field::Reg, form.fixedB);
+
+    // A register r/m operand gets class bits, a memory one a memory size (kind 1).
+    const uint64_t memoryMask = 0 - (rm.head & OperandKind::Memory);
+    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, form.rmMemorySize) & memoryMask) |
+                              (Put(Field::Reg, form.rmClassBits) & ~memoryMask);
+    middle[OperandSource::Rm] = rm.disp;
+
+    const uint32_t raw = LoadWithinWindow(bytes, dataAt);
+    const uint32_t value = Select(layout.signExtend != 0, raw, static_cast<uint32_t>(static_cast<int8_t>(raw)));
+    const uint16_t high = Load16(bytes + (dataAt + 4 < kDecodeWindow - 2 ? dataAt + 4 : kDecodeWindow - 2));
+    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form.dataMemorySize);
+    middle[OperandSource::Data] =
+        layout.middle | (value & layout.dispMask) | Put(MiddleField::DispHigh, high & layout.highMask);
+    imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
+
+    for (unsigned slot = 0; slot < 3; ++slot) {
+        const uint8_t source = form.source[slot];
+        StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
+    }
+
+    const uint32_t name = Select(form.group != FormGroup::None, form.mnemonic, kGroupNames[form.group][regField]);
+    const bool shortAddress = (form.flags & StraightFlag::ShortAddressBelow) != 0 && !sizes.address32;
+    record.mnemonic = static_cast<uint16_t>(name - shortAddress);
+    record.operandCount = form.operandCount;
+    record.prefixFlags |= static_cast<uint8_t>(rm.flags & modrmMask);
+    record.opcodeClass = form.opcodeClass;
+    record.subClass = form.subClass;
+    record.decodeFlags = static_cast<uint8_t>(twoByte) * DecodeFlag::TwoByteOpcode;
+    SetInstructionLength(record, dataAt + layout.consumed);
+    return true;
+}
 
 // DecodeInstruction with every opcode left to its class handler: the reference
 // the straight-line decoder is held to (same result for every input).

@@ -1,14 +1,17 @@
-#include "decoder/form_decoder.h"
-
+#pragma once
+// The tables and small helpers of the straight-line decoder: the r/m operand
+// of every ModR/M (and SIB) byte and the layout of every data shape, as the
+// words an operand is written with.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
+#include "decoder/decoded_instruction.h"
 #include "decoder/decoder.h"
 #include "decoder/operand_forms.h"
 
-namespace vexa {
-namespace {
+namespace vexa::form_decoding {
 
 // An operand is written as three words: its first eight bytes (kind to
 // dispSize), the next eight (disp, dispHigh, immSize) and imm.
@@ -35,13 +38,13 @@ constexpr uint32_t Select(bool condition, uint32_t ifClear, uint32_t ifSet) {
     return ifClear ^ ((ifClear ^ ifSet) & (0u - static_cast<uint32_t>(condition)));
 }
 
-uint32_t Load32(const uint8_t* bytes) {
+inline uint32_t Load32(const uint8_t* bytes) {
     uint32_t value;
     std::memcpy(&value, bytes, sizeof(value));
     return value;
 }
 
-uint16_t Load16(const uint8_t* bytes) {
+inline uint16_t Load16(const uint8_t* bytes) {
     uint16_t value;
     std::memcpy(&value, bytes, sizeof(value));
     return value;
@@ -49,15 +52,15 @@ uint16_t Load16(const uint8_t* bytes) {
 
 // Four bytes from `at`, those past the decode window read as zero: the window
 // ends at most three bytes after an instruction's last data byte.
-uint32_t LoadWithinWindow(const uint8_t* bytes, unsigned at) {
+inline uint32_t LoadWithinWindow(const uint8_t* bytes, unsigned at) {
     const unsigned from = at < kDecodeWindow - 4 ? at : kDecodeWindow - 4;
     return Load32(bytes + from) >> (8 * (at - from));
 }
 
-constexpr uint32_t kDispMasks[5] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF};
+inline constexpr uint32_t kDispMasks[5] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF};
 
-constexpr uint8_t kGpr32Present = kRegisterPresent | (RegisterClass::Gpr32 << 3);
-constexpr uint8_t kGpr16Present = kRegisterPresent | (RegisterClass::Gpr16 << 3);
+inline constexpr uint8_t kGpr32Present = kRegisterPresent | (RegisterClass::Gpr32 << 3);
+inline constexpr uint8_t kGpr16Present = kRegisterPresent | (RegisterClass::Gpr16 << 3);
 
 // --- The r/m operand, by table -------------------------------------------
 
@@ -92,14 +95,14 @@ constexpr uint64_t MakeSibHead(uint8_t mod, uint8_t sib) {
     return head | Put(Field::Base, kGpr32Present | base) | Put(Field::DispSize, kDispByMod[mod]);
 }
 
-constexpr std::array<Rm32Entry, 256> kRm32Entries = [] {
+inline constexpr std::array<Rm32Entry, 256> kRm32Entries = [] {
     std::array<Rm32Entry, 256> entries{};
     for (unsigned modrm = 0; modrm < 256; ++modrm) entries[modrm] = MakeRm32Entry(static_cast<uint8_t>(modrm));
     return entries;
 }();
 
 // By [mod][SIB byte].
-constexpr std::array<std::array<uint64_t, 256>, 4> kSibHeads = [] {
+inline constexpr std::array<std::array<uint64_t, 256>, 4> kSibHeads = [] {
     std::array<std::array<uint64_t, 256>, 4> heads{};
     for (unsigned mod = 0; mod < 4; ++mod) {
         for (unsigned sib = 0; sib < 256; ++sib) {
@@ -124,7 +127,7 @@ constexpr uint64_t MakeRm16Head(uint8_t modrm) {
            Put(Field::DispSize, kDispByMod[mod]);
 }
 
-constexpr std::array<uint64_t, 256> kRm16Heads = [] {
+inline constexpr std::array<uint64_t, 256> kRm16Heads = [] {
     std::array<uint64_t, 256> heads{};
     for (unsigned modrm = 0; modrm < 256; ++modrm) heads[modrm] = MakeRm16Head(static_cast<uint8_t>(modrm));
     return heads;
@@ -137,7 +140,7 @@ struct RmOperand {
     uint8_t flags;      // PrefixFlag bits the ModR/M byte sets
 };
 
-RmOperand DecodeRm32(const uint8_t* modrm) {
+inline RmOperand DecodeRm32(const uint8_t* modrm) {
     const Rm32Entry& entry = kRm32Entries[modrm[0]];
     const uint64_t sibMask = 0 - static_cast<uint64_t>(entry.sib);
     const uint64_t head = (entry.head & ~sibMask) | (kSibHeads[entry.mod][modrm[1]] & sibMask);
@@ -146,7 +149,7 @@ RmOperand DecodeRm32(const uint8_t* modrm) {
             static_cast<uint8_t>(PrefixFlag::HasModRM | (entry.sib * PrefixFlag::HasSIB))};
 }
 
-RmOperand DecodeRm16(const uint8_t* modrm) {
+inline RmOperand DecodeRm16(const uint8_t* modrm) {
     const uint64_t head = kRm16Heads[modrm[0]];
     const unsigned dispSize = (head >> (8 * Field::DispSize)) & 0xFF;
     return {head, Load32(modrm + 1) & kDispMasks[dispSize], 1u + dispSize, PrefixFlag::HasModRM};
@@ -203,7 +206,7 @@ constexpr DataLayout MakeDataLayout(uint8_t shape, bool operand32, bool address3
 }
 
 // By [DataShape][operand32][address32].
-constexpr std::array<std::array<std::array<DataLayout, 2>, 2>, DataShape::kCount> kDataLayouts = [] {
+inline constexpr std::array<std::array<std::array<DataLayout, 2>, 2>, DataShape::kCount> kDataLayouts = [] {
     std::array<std::array<std::array<DataLayout, 2>, 2>, DataShape::kCount> layouts{};
     for (unsigned shape = 0; shape < DataShape::kCount; ++shape) {
         for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
@@ -216,71 +219,11 @@ constexpr std::array<std::array<std::array<DataLayout, 2>, 2>, DataShape::kCount
     return layouts;
 }();
 
-void StoreOperand(OperandDescriptor& operand, uint64_t head, uint64_t middle, uint32_t imm) {
+inline void StoreOperand(OperandDescriptor& operand, uint64_t head, uint64_t middle, uint32_t imm) {
     auto* bytes = reinterpret_cast<unsigned char*>(&operand);
     std::memcpy(bytes, &head, sizeof(head));
     std::memcpy(bytes + 8, &middle, sizeof(middle));
     std::memcpy(bytes + 16, &imm, sizeof(imm));
 }
 
-}  // namespace
-
-bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruction& record, EffectiveSizes sizes) {
-    const uint8_t opcode = bytes[position];
-    const uint8_t second = bytes[position + 1];
-    const bool twoByte = opcode == 0x0F;
-    const StraightForm& form = kStraightForms[sizes.operand32][twoByte][Select(twoByte, opcode, second)];
-    const unsigned modrmAt = position + 1 + twoByte;
-    const uint8_t* const modrm = bytes + modrmAt;
-    const unsigned regField = (modrm[0] >> 3) & 7;
-    if ((form.flags & StraightFlag::StraightLine) == 0 || ((form.validRegs >> regField) & 1) == 0) return false;
-
-    // The ModR/M byte is decoded whether or not the form has one, and counted
-    // only if it has: a byte that is not a ModR/M byte costs a few loads, a
-    // branch on the form would be mispredicted.
-    const RmOperand rm = sizes.address32 ? DecodeRm32(modrm) : DecodeRm16(modrm);
-    const unsigned modrmMask = 0u - ((form.flags & StraightFlag::HasModRM) != 0);
-    const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
-    const DataLayout& layout = kDataLayouts[form.data][sizes.operand32][sizes.address32];
-
-    // The candidates, indexed by OperandSource; each slot takes the one its form names.
-    uint64_t head[OperandSource::kCount];
-    uint64_t middle[OperandSource::kCount] = {};
-    uint32_t imm[OperandSource::kCount] = {};
-    head[OperandSource::None] = 0;
-    head[OperandSource::Reg] = Put(Field::Reg, regField | form.regClassBits);
-    head[OperandSource::FixedA] = Put(Field::Reg, form.fixedA);
-    head[OperandSource::FixedB] = Put(Field::Reg, form.fixedB);
-
-    // A register r/m operand gets class bits, a memory one a memory size (kind 1).
-    const uint64_t memoryMask = 0 - (rm.head & OperandKind::Memory);
-    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, form.rmMemorySize) & memoryMask) |
-                              (Put(Field::Reg, form.rmClassBits) & ~memoryMask);
-    middle[OperandSource::Rm] = rm.disp;
-
-    const uint32_t raw = LoadWithinWindow(bytes, dataAt);
-    const uint32_t value = Select(layout.signExtend != 0, raw, static_cast<uint32_t>(static_cast<int8_t>(raw)));
-    const uint16_t high = Load16(bytes + (dataAt + 4 < kDecodeWindow - 2 ? dataAt + 4 : kDecodeWindow - 2));
-    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form.dataMemorySize);
-    middle[OperandSource::Data] =
-        layout.middle | (value & layout.dispMask) | Put(MiddleField::DispHigh, high & layout.highMask);
-    imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
-
-    for (unsigned slot = 0; slot < 3; ++slot) {
-        const uint8_t source = form.source[slot];
-        StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
-    }
-
-    const uint32_t name = Select(form.group != FormGroup::None, form.mnemonic, kGroupNames[form.group][regField]);
-    const bool shortAddress = (form.flags & StraightFlag::ShortAddressBelow) != 0 && !sizes.address32;
-    record.mnemonic = static_cast<uint16_t>(name - shortAddress);
-    record.operandCount = form.operandCount;
-    record.prefixFlags |= static_cast<uint8_t>(rm.flags & modrmMask);
-    record.opcodeClass = form.opcodeClass;
-    record.subClass = form.subClass;
-    record.decodeFlags = static_cast<uint8_t>(twoByte) * DecodeFlag::TwoByteOpcode;
-    SetInstructionLength(record, dataAt + layout.consumed);
-    return true;
-}
-
-}  // namespace vexa
+}  // namespace vexa::form_decoding
