@@ -111,8 +111,12 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
 }
 
 // The prefixes, then the opcode: by its operand form where it has one (and
-// `useForms`), else by its class handler.
-bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode, bool useForms) {
+// kUseForms), else by its class handler.
+template <bool kUseForms>
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
     if (bytes == nullptr || record == nullptr) return false;
     ResetRecord(record);
 
@@ -125,7 +129,7 @@ bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode, 
     SetInstructionLength(*record, position);
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, record->prefixFlags);
 
-    if (!useForms || !DecodeByForm(bytes, position, *record, sizes)) {
+    if (!kUseForms || !DecodeByForm(bytes, position, *record, sizes)) {
         // The operand temps are cleared where they are first filled, by the ModR/M
         // decode or by a whole operand, not here: most instructions never use them.
         DecodeContext ctx;
@@ -148,11 +152,11 @@ bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode, 
 }  // namespace
 
 bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
-    return Decode(bytes, record, is32BitMode, true);
+    return Decode<true>(bytes, record, is32BitMode);
 }
 
 bool DecodeInstructionByHandlers(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
-    return Decode(bytes, record, is32BitMode, false);
+    return Decode<false>(bytes, record, is32BitMode);
 }
 
 bool DecodeInstruction(const uint8_t* bytes, DecodedInstruction* record) {

@@ -66,9 +66,8 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruc
         StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
     }
 
-    const uint32_t name = Select(form.group != FormGroup::None, form.mnemonic, kGroupNames[form.group][regField]);
-    const bool shortAddress = (form.flags & StraightFlag::ShortAddressBelow) != 0 && !sizes.address32;
-    record.mnemonic = static_cast<uint16_t>(name - shortAddress);
+    record.mnemonic = static_cast<uint16_t>((form.mnemonic | kGroupNames[form.group][regField]) -
+                                            (form.shortAddressBelow & !sizes.address32));
     record.operandCount = form.operandCount;
     record.prefixFlags |= static_cast<uint8_t>(rm.flags & modrmMask);
     record.opcodeClass = form.opcodeClass;

@@ -103,7 +103,7 @@ constexpr uint16_t GroupName(uint8_t group, unsigned reg) {
     }
 }
 
-// Indexed by [group][reg]; row 0 is never read.
+// Indexed by [group][reg]; row 0 (no group) names nothing.
 inline constexpr std::array<std::array<uint16_t, 8>, FormGroup::kCount> kGroupNames = [] {
     std::array<std::array<uint16_t, 8>, FormGroup::kCount> rows{};
     for (uint8_t group = 1; group < FormGroup::kCount; ++group) {
@@ -381,11 +381,12 @@ struct StraightForm {
     uint8_t dataMemorySize;
     uint8_t opcodeClass;
     uint8_t subClass;
-    uint16_t mnemonic;
+    uint8_t shortAddressBelow;  // 1: a 16-bit address size names the entry before
+    uint16_t mnemonic;          // 0 for a group: its row names it
 };
 
 namespace StraightFlag {
-enum : uint8_t { StraightLine = 0x01, HasModRM = 0x02, ShortAddressBelow = 0x04 };
+enum : uint8_t { StraightLine = 0x01, HasModRM = 0x02 };
 }
 
 struct SizingBits {
@@ -417,8 +418,8 @@ inline constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
 constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool twoByte, uint8_t byte) {
     StraightForm resolved{};
     resolved.flags = static_cast<uint8_t>((form.straightLine ? StraightFlag::StraightLine : 0) |
-                                          (form.hasModRM ? StraightFlag::HasModRM : 0) |
-                                          (form.shortAddressBelow ? StraightFlag::ShortAddressBelow : 0));
+                                          (form.hasModRM ? StraightFlag::HasModRM : 0));
+    resolved.shortAddressBelow = form.shortAddressBelow ? 1 : 0;
     resolved.validRegs = form.validRegs;
     resolved.operandCount = form.operandCount;
     resolved.group = form.group;
@@ -432,7 +433,9 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
     resolved.dataMemorySize = kSizingBits[form.dataSizing][operand32].memorySize;
     resolved.opcodeClass = twoByte ? OpcodeClass::TwoByteEscape : kOneByteClassTable[byte];
     resolved.subClass = twoByte ? kTwoByteClassTable[byte] : 0;
-    resolved.mnemonic = static_cast<uint16_t>(form.mnemonic - (form.wordFormBelow && !operand32 ? 1 : 0));
+    resolved.mnemonic = form.group != FormGroup::None
+                            ? 0
+                            : static_cast<uint16_t>(form.mnemonic - (form.wordFormBelow && !operand32 ? 1 : 0));
     return resolved;
 }
 
