@@ -54,11 +54,19 @@ constexpr std::array<PrefixEffect, 256> kPrefixEffects = [] {
     return effects;
 }();
 
-// Records one prefix byte in the record's prefix and repeat fields.
-void RecordPrefix(DecodedInstruction& record, uint8_t prefix) {
+// Records one prefix byte in the prefix and repeat bytes.
+void RecordPrefix(PrefixBytes& prefixes, uint8_t prefix) {
     const PrefixEffect& effect = kPrefixEffects[prefix];
-    record.prefixFlags = static_cast<uint8_t>((record.prefixFlags & effect.keepFlags) | effect.setFlags);
-    record.repeatAndLength = static_cast<uint8_t>((record.repeatAndLength & effect.keepRepeat) | effect.setRepeat);
+    prefixes.flags = static_cast<uint8_t>((prefixes.flags & effect.keepFlags) | effect.setFlags);
+    prefixes.repeat = static_cast<uint8_t>((prefixes.repeat & effect.keepRepeat) | effect.setRepeat);
+}
+
+// A reset record holding the prefixes seen and counting them in its length.
+void StartRecord(DecodedInstruction& record, PrefixBytes prefixes, unsigned position) {
+    ResetRecord(&record);
+    record.prefixFlags = prefixes.flags;
+    record.repeatAndLength = prefixes.repeat;
+    SetInstructionLength(record, position);
 }
 
 // Not an instruction: the record keeps what had been stored so far, and the
@@ -118,18 +126,23 @@ template <bool kUseForms>
 #endif
 inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
     if (bytes == nullptr || record == nullptr) return false;
-    ResetRecord(record);
 
+    // The prefixes are gathered apart from the record: the straight-line
+    // decoder writes the whole record at once.
+    PrefixBytes prefixes{};
     unsigned position = 0;
     while (kOneByteClassTable[bytes[position]] == OpcodeClass::Prefix) {
-        RecordPrefix(*record, bytes[position]);
-        if (position == kMaxPrefixes) return MarkInvalid(*record);  // a fifteenth prefix
+        RecordPrefix(prefixes, bytes[position]);
+        if (position == kMaxPrefixes) {  // a fifteenth prefix
+            StartRecord(*record, prefixes, position);
+            return MarkInvalid(*record);
+        }
         ++position;
     }
-    SetInstructionLength(*record, position);
-    const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, record->prefixFlags);
+    const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
 
-    if (!kUseForms || !DecodeByForm(bytes, position, *record, sizes)) {
+    if (!kUseForms || !DecodeByForm(bytes, position, prefixes, *record, sizes)) {
+        StartRecord(*record, prefixes, position);
         // The operand temps are cleared where they are first filled, by the ModR/M
         // decode or by a whole operand, not here: most instructions never use them.
         DecodeContext ctx;

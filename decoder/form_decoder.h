@@ -9,17 +9,25 @@
 
 namespace vexa {
 
-// Decodes the opcode at bytes[position], after `position` prefixes whose
-// effects the record already holds (the rest of it as reset), within the
-// decode window. Returns false, with the record untouched, when the opcode has
-// no straight-line form or its reg field names no instruction: its class
-// handler decodes it then. Never reads past the decode window.
+// What the prefixes made of the record's first two bytes: the prefix flags,
+// and the repeat bits (its length bits left zero).
+struct PrefixBytes {
+    uint8_t flags;
+    uint8_t repeat;
+};
+
+// Decodes the opcode at bytes[position], after `position` prefixes, within
+// the decode window, writing the whole record. Returns false, with the record
+// untouched, when the opcode has no straight-line form or its reg field names
+// no instruction: its class handler decodes it then. Never reads past the
+// decode window.
 // Always inlined into the decode: it runs for most instructions, and a call
 // would save and restore most registers around it.
 #if defined(__GNUC__)
 [[gnu::always_inline]]
 #endif
-inline bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruction& record, EffectiveSizes sizes) {
+inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes prefixes, DecodedInstruction& record,
+                         EffectiveSizes sizes) {
     using namespace form_decoding;
     const uint8_t opcode = bytes[position];
     const uint8_t second = bytes[position + 1];
@@ -66,14 +74,18 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, DecodedInstruc
         StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
     }
 
-    record.mnemonic = static_cast<uint16_t>((form.mnemonic | kGroupNames[form.group][regField]) -
-                                            (form.shortAddressBelow & !sizes.address32));
-    record.operandCount = form.operandCount;
-    record.prefixFlags |= static_cast<uint8_t>(rm.flags & modrmMask);
-    record.opcodeClass = form.opcodeClass;
-    record.subClass = form.subClass;
-    record.decodeFlags = static_cast<uint8_t>(twoByte) * DecodeFlag::TwoByteOpcode;
-    SetInstructionLength(record, dataAt + layout.consumed);
+    // The header in one store: the form's part, the prefixes, the ModR/M flags,
+    // the length and a group's name.
+    const unsigned length = dataAt + layout.consumed;
+    // jcxz is the entry before jecxz: subtracted from the name field, which
+    // holds at least jecxz then, so nothing borrows from the fields above.
+    const uint64_t name = static_cast<uint64_t>(kGroupNames[form.group][regField]) -
+                          (form.shortAddressBelow & !sizes.address32);
+    const uint64_t header =
+        (form.header | prefixes.flags | (rm.flags & modrmMask) |
+         HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) +
+        (name << (8 * HeaderByte::Mnemonic));
+    std::memcpy(&record, &header, sizeof(header));
     return true;
 }
 

@@ -23,6 +23,17 @@ static_assert(offsetof(OperandDescriptor, kind) == 0 && offsetof(OperandDescript
               offsetof(OperandDescriptor, imm) == 16 && sizeof(OperandDescriptor) == 20,
               "the operand words follow the descriptor's layout");
 
+// The record is written as its eight header bytes and three operands.
+static_assert(offsetof(DecodedInstruction, prefixFlags) == HeaderByte::PrefixFlags &&
+                  offsetof(DecodedInstruction, repeatAndLength) == HeaderByte::RepeatAndLength &&
+                  offsetof(DecodedInstruction, opcodeClass) == HeaderByte::OpcodeClass &&
+                  offsetof(DecodedInstruction, subClass) == HeaderByte::SubClass &&
+                  offsetof(DecodedInstruction, mnemonic) == HeaderByte::Mnemonic &&
+                  offsetof(DecodedInstruction, decodeFlags) == HeaderByte::DecodeFlags &&
+                  offsetof(DecodedInstruction, operandCount) == HeaderByte::OperandCount &&
+                  offsetof(DecodedInstruction, operands) == 8 && sizeof(DecodedInstruction) == 8 + 3 * 20,
+              "the header word follows the record's layout");
+
 namespace Field {
 enum : unsigned { Kind = 0, MemorySize = 1, Reg = 2, Base = 3, Index = 4, Scale = 5, DispSize = 6 };
 }

@@ -364,12 +364,13 @@ using operand_form_tables::kGroupNames;
 
 // A form resolved for one operand size: what the straight-line decoder reads
 // per instruction, with the sizes already turned into class bits and memory
-// sizes, the fixed registers into register codes, and the name into the one
-// for that operand size.
+// sizes, the fixed registers into register codes, and the record's header as
+// far as the opcode decides it.
 struct StraightForm {
-    uint8_t flags;  // StraightFlag bits
+    uint64_t header;  // the record's first eight bytes: class, subclass, name
+                      // (0 for a group: its row names it), two-byte flag, operand count
+    uint8_t flags;    // StraightFlag bits
     uint8_t validRegs;
-    uint8_t operandCount;
     uint8_t group;
     uint8_t source[3];
     uint8_t data;
@@ -379,11 +380,14 @@ struct StraightForm {
     uint8_t fixedA;  // register codes
     uint8_t fixedB;
     uint8_t dataMemorySize;
-    uint8_t opcodeClass;
-    uint8_t subClass;
     uint8_t shortAddressBelow;  // 1: a 16-bit address size names the entry before
-    uint16_t mnemonic;          // 0 for a group: its row names it
 };
+
+// Byte positions in the record's first eight bytes.
+namespace HeaderByte {
+enum : unsigned { PrefixFlags = 0, RepeatAndLength = 1, OpcodeClass = 2, SubClass = 3, Mnemonic = 4, DecodeFlags = 6,
+                  OperandCount = 7 };
+}
 
 namespace StraightFlag {
 enum : uint8_t { StraightLine = 0x01, HasModRM = 0x02 };
@@ -415,13 +419,23 @@ inline constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
      {MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword}},
 };
 
+constexpr uint64_t HeaderField(unsigned byte, uint64_t value) { return value << (8 * byte); }
+
 constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool twoByte, uint8_t byte) {
     StraightForm resolved{};
+    const uint8_t opcodeClass = twoByte ? OpcodeClass::TwoByteEscape : kOneByteClassTable[byte];
+    const uint8_t subClass = twoByte ? kTwoByteClassTable[byte] : 0;
+    const uint16_t mnemonic =
+        form.group != FormGroup::None
+            ? 0
+            : static_cast<uint16_t>(form.mnemonic - (form.wordFormBelow && !operand32 ? 1 : 0));
+    resolved.header = HeaderField(HeaderByte::OpcodeClass, opcodeClass) | HeaderField(HeaderByte::SubClass, subClass) |
+                      HeaderField(HeaderByte::Mnemonic, mnemonic) |
+                      HeaderField(HeaderByte::DecodeFlags, twoByte ? DecodeFlag::TwoByteOpcode : 0) |
+                      HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.flags = static_cast<uint8_t>((form.straightLine ? StraightFlag::StraightLine : 0) |
                                           (form.hasModRM ? StraightFlag::HasModRM : 0));
-    resolved.shortAddressBelow = form.shortAddressBelow ? 1 : 0;
     resolved.validRegs = form.validRegs;
-    resolved.operandCount = form.operandCount;
     resolved.group = form.group;
     for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
     resolved.data = form.data;
@@ -431,11 +445,7 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
     resolved.fixedA = static_cast<uint8_t>(form.fixedA | kSizingBits[form.fixedASizing][operand32].classBits);
     resolved.fixedB = static_cast<uint8_t>(form.fixedB | kSizingBits[form.fixedBSizing][operand32].classBits);
     resolved.dataMemorySize = kSizingBits[form.dataSizing][operand32].memorySize;
-    resolved.opcodeClass = twoByte ? OpcodeClass::TwoByteEscape : kOneByteClassTable[byte];
-    resolved.subClass = twoByte ? kTwoByteClassTable[byte] : 0;
-    resolved.mnemonic = form.group != FormGroup::None
-                            ? 0
-                            : static_cast<uint16_t>(form.mnemonic - (form.wordFormBelow && !operand32 ? 1 : 0));
+    resolved.shortAddressBelow = form.shortAddressBelow ? 1 : 0;
     return resolved;
 }
 
