@@ -423,7 +423,7 @@ constexpr uint64_t HeaderField(unsigned byte, uint64_t value) { return value << 
 
 constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool twoByte, uint8_t byte) {
     StraightForm resolved{};
-    const uint8_t opcodeClass = twoByte ? OpcodeClass::TwoByteEscape : kOneByteClassTable[byte];
+    const uint8_t opcodeClass = twoByte ? static_cast<uint8_t>(OpcodeClass::TwoByteEscape) : kOneByteClassTable[byte];
     const uint8_t subClass = twoByte ? kTwoByteClassTable[byte] : 0;
     const uint16_t mnemonic =
         form.group != FormGroup::None
