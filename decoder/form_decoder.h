@@ -61,12 +61,12 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
                               (Put(Field::Reg, form.rmClassBits) & ~memoryMask);
     middle[OperandSource::Rm] = rm.disp;
 
-    const uint32_t raw = LoadWithinWindow(bytes, dataAt);
-    const uint32_t value = Select(layout.signExtend != 0, raw, static_cast<uint32_t>(static_cast<int8_t>(raw)));
-    const uint16_t high = Load16(bytes + (dataAt + 4 < kDecodeWindow - 2 ? dataAt + 4 : kDecodeWindow - 2));
+    const uint64_t raw = LoadWithinWindow(bytes, dataAt);
+    const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<uint32_t>(raw) << layout.signShift) >>
+                                                 layout.signShift);
     head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form.dataMemorySize);
     middle[OperandSource::Data] =
-        layout.middle | (value & layout.dispMask) | Put(MiddleField::DispHigh, high & layout.highMask);
+        layout.middle | (raw & layout.dispMask);
     imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
 
     for (unsigned slot = 0; slot < 3; ++slot) {

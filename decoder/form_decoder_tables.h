@@ -55,17 +55,19 @@ inline uint32_t Load32(const uint8_t* bytes) {
     return value;
 }
 
-inline uint16_t Load16(const uint8_t* bytes) {
-    uint16_t value;
+inline uint64_t Load64(const uint8_t* bytes) {
+    uint64_t value;
     std::memcpy(&value, bytes, sizeof(value));
     return value;
 }
 
-// Four bytes from `at`, those past the decode window read as zero: the window
-// ends at most three bytes after an instruction's last data byte.
-inline uint32_t LoadWithinWindow(const uint8_t* bytes, unsigned at) {
-    const unsigned from = at < kDecodeWindow - 4 ? at : kDecodeWindow - 4;
-    return Load32(bytes + from) >> (8 * (at - from));
+// Eight bytes from `at`, those past the decode window read as zero: data
+// starts at most 22 bytes into the window (14 prefixes, two opcode bytes,
+// ModR/M, SIB, a 4-byte displacement), so what an instruction reads of them
+// always lies inside it.
+inline uint64_t LoadWithinWindow(const uint8_t* bytes, unsigned at) {
+    const unsigned from = at < kDecodeWindow - 8 ? at : kDecodeWindow - 8;
+    return Load64(bytes + from) >> (8 * (at - from));
 }
 
 inline constexpr uint32_t kDispMasks[5] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF};
@@ -172,20 +174,19 @@ inline RmOperand DecodeRm16(const uint8_t* modrm) {
 struct DataLayout {
     uint64_t head;      // kind and dispSize
     uint64_t middle;    // immSize
-    uint32_t immMask;   // the value's bytes that go to imm
-    uint32_t dispMask;  // the value's bytes that go to disp
-    uint16_t highMask;  // bytes 5 and 6 to dispHigh (a 6-byte far pointer)
+    uint64_t dispMask;  // the bytes that go to disp and dispHigh, as they lie
+    uint32_t immMask;   // the (sign-extended) value's bytes that go to imm
     uint8_t consumed;
-    uint8_t signExtend;  // the value is the first byte, sign-extended
-    uint8_t constant;    // ORed into imm (the implied count 1)
+    uint8_t signShift;  // 24: imm is the first byte sign-extended; 0 otherwise
+    uint8_t constant;   // ORed into imm (the implied count 1)
 };
 
 constexpr DataLayout Immediate(unsigned size, uint32_t mask, unsigned consumed) {
-    return {OperandKind::Immediate, Put(MiddleField::ImmSize, size), mask, 0, 0, static_cast<uint8_t>(consumed), 0, 0};
+    return {OperandKind::Immediate, Put(MiddleField::ImmSize, size), 0, mask, static_cast<uint8_t>(consumed), 0, 0};
 }
 
 constexpr DataLayout Displacement(uint8_t kind, unsigned size) {
-    return {kind | Put(Field::DispSize, size), 0, 0, kDispMasks[size], 0, static_cast<uint8_t>(size), 0, 0};
+    return {kind | Put(Field::DispSize, size), 0, kDispMasks[size], 0, static_cast<uint8_t>(size), 0, 0};
 }
 
 constexpr DataLayout MakeDataLayout(uint8_t shape, bool operand32, bool address32) {
@@ -195,7 +196,7 @@ constexpr DataLayout MakeDataLayout(uint8_t shape, bool operand32, bool address3
         case DataShape::ImmFull: return Immediate(full, kDispMasks[full], full);
         case DataShape::ImmSignExtended8: {
             DataLayout layout = Immediate(full, kDispMasks[full], 1);
-            layout.signExtend = 1;
+            layout.signShift = 24;
             return layout;
         }
         case DataShape::ImpliedOne: {
@@ -206,11 +207,15 @@ constexpr DataLayout MakeDataLayout(uint8_t shape, bool operand32, bool address3
         case DataShape::Rel8: return Displacement(OperandKind::Relative, 1);
         case DataShape::RelFull: return Displacement(OperandKind::Relative, full);
         case DataShape::Constant16: return Displacement(OperandKind::Constant, 2);
-        case DataShape::FarPointer:
+        case DataShape::FarPointer: {
             // The offset, then the selector: a 4-byte pointer keeps both in
-            // disp, a 6-byte one its selector in dispHigh.
-            return {OperandKind::FarPointer | Put(Field::DispSize, full + 2), 0, 0, 0xFFFFFFFF,
-                    static_cast<uint16_t>(operand32 ? 0xFFFF : 0), static_cast<uint8_t>(full + 2), 0, 0};
+            // disp, a 6-byte one its selector in dispHigh, the bytes right after.
+            DataLayout layout = Displacement(OperandKind::FarPointer, 4);
+            layout.head = OperandKind::FarPointer | Put(Field::DispSize, full + 2);
+            layout.dispMask = operand32 ? 0xFFFFFFFFFFFFull : 0xFFFFFFFFull;
+            layout.consumed = static_cast<uint8_t>(full + 2);
+            return layout;
+        }
         case DataShape::MemoryOffset: return Displacement(OperandKind::Memory, address32 ? 4 : 2);
         default: return DataLayout{};
     }
