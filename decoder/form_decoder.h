@@ -36,7 +36,10 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;
-    if ((form.flags & StraightFlag::StraightLine) == 0 || ((form.validRegs >> regField) & 1) == 0) return false;
+    const unsigned registerForm = modrm[0] >= 0xC0 ? 8 : 0;
+    if ((form.flags & StraightFlag::StraightLine) == 0 || ((form.validForms >> (regField | registerForm)) & 1) == 0) {
+        return false;
+    }
 
     // The ModR/M byte is decoded whether or not the form has one, and counted
     // only if it has: a byte that is not a ModR/M byte costs a few loads, a

@@ -34,8 +34,10 @@ enum : uint8_t {
     Dword,     // 32-bit register, dword ptr
     Segment,   // segment register
     Mmx,       // mm register, qword ptr
+    BoundPair,        // memory only: dword or qword ptr (two bounds of the operand size)
+    FarPointerMemory, // memory only: dword or (48-bit) ptr (offset of the operand size and a selector)
 };
-constexpr unsigned kCount = 7;
+constexpr unsigned kCount = 9;
 }  // namespace Sizing
 
 // The operand made of the bytes after the addressing bytes.
@@ -65,6 +67,7 @@ struct OperandForm {
     bool straightLine;   // false: the class handler decodes the opcode
     bool hasModRM;
     uint8_t validRegs;   // bit r set: reg field r names an instruction
+    bool memoryOnly;     // a register r/m operand is no instruction
     uint8_t operandCount;
     uint8_t source[3];   // OperandSource per slot
     uint8_t regSizing;   // for the ModR/M reg operand
@@ -189,6 +192,15 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
     switch (kOneByteClassTable[opcode]) {
         case OpcodeClass::Imm8: return WithData(Slots(name, OperandSource::Data), DataShape::Imm8);
         case OpcodeClass::RegRm: return RegRmForm(name, direction, sized, sized);
+        case OpcodeClass::RegMemFixed: {
+            if (opcode == 0x63) return RegRmForm(name, false, Sizing::Word, Sizing::Word);  // arpl r/m16, r16
+            const uint8_t memorySizing = opcode == 0x62   ? Sizing::BoundPair
+                                         : opcode == 0x8D ? Sizing::Full
+                                                          : Sizing::FarPointerMemory;
+            OperandForm form = RegRmForm(name, true, Sizing::Full, memorySizing);
+            form.memoryOnly = true;
+            return form;
+        }
         case OpcodeClass::MovRmImm: {
             OperandForm form = RmDataForm(Mov, sized, wide ? DataShape::ImmFull : DataShape::Imm8);
             form.validRegs = 0x01;
@@ -270,9 +282,8 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::TestXchg: return RegRmForm(name, true, sized, sized);
         default:
             // Prefixes, 0Fh, unassigned bytes, and the classes whose operands or
-            // validity depend on more than the reg field: bound, arpl, lea, les,
-            // lds (memory only), pop r/m and groups 4 and 5, enter (two
-            // immediates), the x87 escapes.
+            // validity depend on more than the reg field and the operand kind:
+            // pop r/m and groups 4 and 5, enter (two immediates), the x87 escapes.
             return HandlerForm();
     }
 }
@@ -369,8 +380,9 @@ using operand_form_tables::kGroupNames;
 struct StraightForm {
     uint64_t header;  // the record's first eight bytes: class, subclass, name
                       // (0 for a group: its row names it), two-byte flag, operand count
-    uint8_t flags;    // StraightFlag bits
-    uint8_t validRegs;
+    uint16_t validForms;  // bit r: reg field r with a memory operand (or no ModR/M)
+                          // names an instruction; bit 8 + r: with a register operand
+    uint8_t flags;        // StraightFlag bits
     uint8_t group;
     uint8_t source[3];
     uint8_t data;
@@ -417,6 +429,8 @@ inline constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
     /* Mmx */
     {{MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword},
      {MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword}},
+    /* BoundPair */ {{0, MemorySize::Dword}, {0, MemorySize::Qword}},
+    /* FarPointerMemory */ {{0, MemorySize::Dword}, {0, MemorySize::Pointer48}},
 };
 
 constexpr uint64_t HeaderField(unsigned byte, uint64_t value) { return value << (8 * byte); }
@@ -435,7 +449,7 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.flags = static_cast<uint8_t>((form.straightLine ? StraightFlag::StraightLine : 0) |
                                           (form.hasModRM ? StraightFlag::HasModRM : 0));
-    resolved.validRegs = form.validRegs;
+    resolved.validForms = static_cast<uint16_t>(form.validRegs | (form.memoryOnly ? 0 : form.validRegs << 8));
     resolved.group = form.group;
     for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
     resolved.data = form.data;
