@@ -32,7 +32,11 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     const uint8_t opcode = bytes[position];
     const uint8_t second = bytes[position + 1];
     const bool twoByte = opcode == 0x0F;
-    const StraightForm& form = kStraightForms[sizes.operand32][twoByte][Select(twoByte, opcode, second)];
+    // An F3h right before 0Fh selects the scalar SSE forms. Without prefixes
+    // the byte looked at is the opcode itself, which is no F3h.
+    const bool repBeforeOpcode = bytes[position - (position != 0)] == 0xF3;
+    const unsigned map = twoByte + (twoByte & repBeforeOpcode);
+    const StraightForm& form = kStraightForms[sizes.operand32][map][Select(twoByte, opcode, second)];
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;

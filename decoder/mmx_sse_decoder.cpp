@@ -1,6 +1,7 @@
 #include "decoder/mmx_sse_decoder.h"
 
 #include "decoder/mnemonic_list.h"
+#include "decoder/media_names.h"
 #include "decoder/mnemonic_tables.h"
 #include "decoder/modrm.h"
 
@@ -8,41 +9,6 @@ namespace vexa {
 namespace {
 
 constexpr uint8_t kRepPrefix = 0xF3;
-
-// Shift-by-immediate groups 0F 71 (words), 72 (dwords), 73 (qword): reg 2
-// shifts right logically, reg 4 arithmetically, reg 6 left.
-struct ShiftGroup {
-    uint16_t logicalRight;
-    uint16_t arithmeticRight;
-    uint16_t left;
-};
-constexpr uint8_t kFirstShiftGroup = 0x71;
-constexpr uint8_t kLastShiftGroup = 0x73;
-constexpr ShiftGroup kShiftGroups[3] = {
-    {Mnemonic::Psrlw, Mnemonic::Psraw, Mnemonic::Psllw},
-    {Mnemonic::Psrld, Mnemonic::Psrad, Mnemonic::Pslld},
-    {Mnemonic::Psrlq, Mnemonic::None, Mnemonic::Psllq},
-};
-
-uint16_t ShiftGroupMnemonic(uint8_t second, uint8_t reg) {
-    if (second < kFirstShiftGroup || second > kLastShiftGroup) return Mnemonic::None;
-    const ShiftGroup& group = kShiftGroups[second - kFirstShiftGroup];
-    switch (reg) {
-        case 2: return group.logicalRight;
-        case 4: return group.arithmeticRight;
-        case 6: return group.left;
-        default: return Mnemonic::None;
-    }
-}
-
-// Scalar single-precision arithmetic row F3 0F 51-5F.
-constexpr uint8_t kFirstScalarArithmetic = 0x51;
-constexpr uint8_t kLastScalarArithmetic = 0x5F;
-constexpr uint16_t kScalarArithmeticRow[15] = {
-    Mnemonic::Sqrtss, Mnemonic::Rsqrtss, Mnemonic::Rcpss, Mnemonic::None,  Mnemonic::None,
-    Mnemonic::None,   Mnemonic::None,    Mnemonic::Addss, Mnemonic::Mulss, Mnemonic::None,
-    Mnemonic::None,   Mnemonic::Subss,   Mnemonic::Minss, Mnemonic::Divss, Mnemonic::Maxss,
-};
 
 void MakeRegisterOf(OperandDescriptor* operand, uint8_t registerClass) {
     operand->reg |= MakeRegisterCode(registerClass, 0);
@@ -101,10 +67,6 @@ bool HasScalarPrefix(const uint8_t* bytes, const DecodedInstruction& record) {
     return HasRepeatPrefix(record) && RepeatIsRep(record) && bytes[-1] == kRepPrefix;
 }
 
-uint16_t ScalarArithmeticMnemonic(uint8_t second) {
-    if (second < kFirstScalarArithmetic || second > kLastScalarArithmetic) return Mnemonic::None;
-    return kScalarArithmeticRow[second - kFirstScalarArithmetic];
-}
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "decoder/decoded_instruction.h"
+#include "decoder/media_names.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/mnemonic_tables.h"
 #include "decoder/opcode_classes.h"
@@ -34,10 +35,11 @@ enum : uint8_t {
     Dword,     // 32-bit register, dword ptr
     Segment,   // segment register
     Mmx,       // mm register, qword ptr
+    XmmScalar,        // xmm register, dword ptr
     BoundPair,        // memory only: dword or qword ptr (two bounds of the operand size)
     FarPointerMemory, // memory only: dword or (48-bit) ptr (offset of the operand size and a selector)
 };
-constexpr unsigned kCount = 9;
+constexpr unsigned kCount = 10;
 }  // namespace Sizing
 
 // The operand made of the bytes after the addressing bytes.
@@ -88,20 +90,14 @@ namespace operand_form_tables {
 
 using namespace Mnemonic;
 
-inline constexpr uint16_t kMmxShiftRows[3][8] = {
-    {None, None, Psrlw, None, Psraw, None, Psllw, None},
-    {None, None, Psrld, None, Psrad, None, Pslld, None},
-    {None, None, Psrlq, None, None, None, Psllq, None},
-};
-
 constexpr uint16_t GroupName(uint8_t group, unsigned reg) {
     switch (group) {
         case FormGroup::Group1: return MnemonicIndexOf(kGroup1MnemonicTable[reg]);
         case FormGroup::Shift: return MnemonicIndexOf(kShiftGroupMnemonicTable[reg]);
         case FormGroup::BitTest: return MnemonicIndexOf(kBitTestGroupMnemonicTable[reg]);
-        case FormGroup::MmxWordShift: return kMmxShiftRows[0][reg];
-        case FormGroup::MmxDwordShift: return kMmxShiftRows[1][reg];
-        case FormGroup::MmxQwordShift: return kMmxShiftRows[2][reg];
+        case FormGroup::MmxWordShift: return ShiftGroupMnemonic(0x71, static_cast<uint8_t>(reg));
+        case FormGroup::MmxDwordShift: return ShiftGroupMnemonic(0x72, static_cast<uint8_t>(reg));
+        case FormGroup::MmxQwordShift: return ShiftGroupMnemonic(0x73, static_cast<uint8_t>(reg));
         default: return None;
     }
 }
@@ -303,6 +299,33 @@ constexpr OperandForm MmxForm(uint8_t second) {
     return RegRmForm(name, true, Sizing::Mmx, Sizing::Mmx);
 }
 
+// Scalar SSE opcodes without an F3h right before 0Fh: packed or other forms
+// that are counted (prefixes, opcode, addressing bytes) but not named.
+constexpr OperandForm UnnamedSseForm() {
+    OperandForm form = Slots(None);
+    form.hasModRM = true;
+    return form;
+}
+
+// Scalar SSE opcodes behind an F3h right before 0Fh.
+constexpr OperandForm ScalarSseForm(uint8_t second) {
+    switch (second) {
+        case 0x10: return RegRmForm(Movss, true, Sizing::XmmScalar, Sizing::XmmScalar);
+        case 0x11: return RegRmForm(Movss, false, Sizing::XmmScalar, Sizing::XmmScalar);
+        case 0xC2: {  // the comparison predicate stays a plain number
+            OperandForm form = RegRmForm(Cmpss, true, Sizing::XmmScalar, Sizing::XmmScalar);
+            form.source[2] = OperandSource::Data;
+            form.operandCount = 3;
+            return WithData(form, DataShape::Imm8);
+        }
+        default: {
+            const uint16_t name = ScalarArithmeticMnemonic(second);
+            // The rest of the row is no instruction: the handler says so.
+            return name == None ? HandlerForm() : RegRmForm(name, true, Sizing::XmmScalar, Sizing::XmmScalar);
+        }
+    }
+}
+
 constexpr OperandForm TwoByteForm(uint8_t second) {
     const uint16_t name = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
     const bool wide = (second & 0x01) != 0;
@@ -352,21 +375,33 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
                 default: return RegRmForm(name, true, Sizing::Full, Sizing::Full);
             }
         case TwoByteClass::Mmx: return MmxForm(second);
+        case TwoByteClass::SseScalar: return UnnamedSseForm();
         default:
-            // mov to/from control and debug registers, the system groups, the
-            // scalar SSE forms (chosen by the prefixes) and unassigned bytes.
+            // mov to/from control and debug registers, the system groups and
+            // unassigned bytes.
             return HandlerForm();
     }
 }
 
 }  // namespace operand_form_tables
 
-// Indexed by [0Fh escape][opcode byte].
-inline constexpr std::array<std::array<OperandForm, 256>, 2> kOperandForms = [] {
-    std::array<std::array<OperandForm, 256>, 2> forms{};
+// The opcode maps of the forms: one-byte opcodes, two-byte opcodes, and
+// two-byte opcodes right behind an F3h prefix (the scalar SSE forms).
+namespace FormMap {
+enum : unsigned { OneByte = 0, TwoByte = 1, TwoByteAfterRep = 2 };
+constexpr unsigned kCount = 3;
+}  // namespace FormMap
+
+// Indexed by [FormMap][opcode byte].
+inline constexpr std::array<std::array<OperandForm, 256>, FormMap::kCount> kOperandForms = [] {
+    std::array<std::array<OperandForm, 256>, FormMap::kCount> forms{};
     for (unsigned byte = 0; byte < 256; ++byte) {
-        forms[0][byte] = operand_form_tables::OneByteForm(static_cast<uint8_t>(byte));
-        forms[1][byte] = operand_form_tables::TwoByteForm(static_cast<uint8_t>(byte));
+        const auto opcode = static_cast<uint8_t>(byte);
+        forms[FormMap::OneByte][byte] = operand_form_tables::OneByteForm(opcode);
+        forms[FormMap::TwoByte][byte] = operand_form_tables::TwoByteForm(opcode);
+        forms[FormMap::TwoByteAfterRep][byte] = kTwoByteClassTable[byte] == TwoByteClass::SseScalar
+                                                    ? operand_form_tables::ScalarSseForm(opcode)
+                                                    : operand_form_tables::TwoByteForm(opcode);
     }
     return forms;
 }();
@@ -429,6 +464,9 @@ inline constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
     /* Mmx */
     {{MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword},
      {MakeRegisterCode(RegisterClass::Mmx, 0), MemorySize::Qword}},
+    /* XmmScalar */
+    {{MakeRegisterCode(RegisterClass::Xmm, 0), MemorySize::Dword},
+     {MakeRegisterCode(RegisterClass::Xmm, 0), MemorySize::Dword}},
     /* BoundPair */ {{0, MemorySize::Dword}, {0, MemorySize::Qword}},
     /* FarPointerMemory */ {{0, MemorySize::Dword}, {0, MemorySize::Pointer48}},
 };
@@ -463,14 +501,14 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
     return resolved;
 }
 
-// Indexed by [operand32][0Fh escape][opcode byte].
-inline constexpr std::array<std::array<std::array<StraightForm, 256>, 2>, 2> kStraightForms = [] {
-    std::array<std::array<std::array<StraightForm, 256>, 2>, 2> forms{};
+// Indexed by [operand32][FormMap][opcode byte].
+inline constexpr std::array<std::array<std::array<StraightForm, 256>, FormMap::kCount>, 2> kStraightForms = [] {
+    std::array<std::array<std::array<StraightForm, 256>, FormMap::kCount>, 2> forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
-        for (unsigned twoByte = 0; twoByte < 2; ++twoByte) {
+        for (unsigned map = 0; map < FormMap::kCount; ++map) {
             for (unsigned byte = 0; byte < 256; ++byte) {
-                forms[operand32][twoByte][byte] = ResolveForm(kOperandForms[twoByte][byte], operand32 != 0,
-                                                              twoByte != 0, static_cast<uint8_t>(byte));
+                forms[operand32][map][byte] = ResolveForm(kOperandForms[map][byte], operand32 != 0,
+                                                          map != FormMap::OneByte, static_cast<uint8_t>(byte));
             }
         }
     }
