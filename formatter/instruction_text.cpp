@@ -61,23 +61,22 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
     std::memcpy(PutPrefixWords(record, mnemonicText), mnemonic == Mnemonic::None ? kNamelessSlot : kMnemonicList[mnemonic],
                 kMnemonicSlotSize);
 
-    // A failing operand is cut off again, so the text keeps the operands
+    // One call site, so that the operand writer is inlined once. The
+    // separator is stored before every operand and kept from the second on; a
+    // failing operand is cut off again, so the text keeps the operands
     // completed before it.
-    if (count == 0) return true;
-    char* end = padded::PutOperand(operandText, record, record.operands[0]);
-    if (end == nullptr) {
-        *operandText = '\0';
-        return false;
-    }
-    for (unsigned i = 1; i < count; ++i) {
+    char* end = operandText;
+    unsigned separator = 0;
+    for (unsigned i = 0; i < count; ++i) {
         end[0] = ',';
         end[1] = ' ';
-        char* const next = padded::PutOperand(end + 2, record, record.operands[i]);
+        char* const next = padded::PutOperand(end + separator, record, record.operands[i]);
         if (next == nullptr) {
             *end = '\0';
             return false;
         }
         end = next;
+        separator = 2;
     }
     *end = '\0';
     return true;
