@@ -36,7 +36,7 @@ inline constexpr ScaleWords kScaleWords = MakeScaleWords();
 // Offsets from the start, for the 44-byte bound: keyword stored in 0-15,
 // "gs:[" in 16-19, base in 20-27 (ends by 25), index in 26-33 (ends by 31),
 // factor in 31-34, displacement sign at 34 and digits in 35-43, ']' at 43.
-inline char* PutMemory(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand) {
+[[gnu::always_inline]] inline char* PutMemory(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand) {
     end = PutSizeKeyword(end, operand.memorySize);
     const uint8_t segment = SegmentOverrideOf(instruction);
     StoreWord(end, kMemoryOpenWords[segment]);
@@ -99,7 +99,7 @@ inline char* PutFarPointer(char* end, const OperandDescriptor& operand) {
     return nullptr;
 }
 
-inline char* PutOperand(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand) {
+[[gnu::always_inline]] inline char* PutOperand(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand) {
     // Registers and memory, most operands, as two tests first: on changing
     // code they are mispredicted less often than the switch's indirect jump.
     if (operand.kind == OperandKind::Register) return PutRegisterName(end, operand.reg);

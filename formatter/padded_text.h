@@ -127,18 +127,19 @@ inline char* PutHex(char* end, uint32_t value, unsigned minDigits) {
 // Sign, then the magnitude in as few digits as it needs. The magnitude of a
 // negative value is its negation within the width, so the most negative value
 // stays itself. Writes at most 10 bytes; past the returned end at most 7.
+// The sign is arithmetic rather than a branch: offsets of either sign are common.
 inline char* PutSignedHex(char* end, uint32_t value, uint32_t signBit) {
     const uint32_t mask = signBit | (signBit - 1);
-    const bool negative = (value & signBit) != 0;
-    *end = negative ? '-' : '+';
-    return PutHex(end + 1, negative ? (0u - value) & mask : value & mask, 1);
+    const uint32_t negative = (value & signBit) != 0;
+    static_assert('-' == '+' + 2);
+    *end = static_cast<char>('+' + 2 * negative);
+    const uint32_t flip = 0u - negative;  // all ones for a negative value
+    return PutHex(end + 1, ((value ^ flip) + negative) & mask, 1);
 }
 
 // The value mask of a field width of 1, 2 or 4 bytes; 0 for any other width.
-inline uint32_t WidthMask(uint8_t size) {
-    constexpr uint32_t kMasks[5] = {0, 0xFFu, 0xFFFFu, 0, 0xFFFFFFFFu};
-    return size <= 4 ? kMasks[size] : 0;
-}
+inline constexpr uint32_t kWidthMasks[5] = {0, 0xFFu, 0xFFFFu, 0, 0xFFFFFFFFu};
+inline uint32_t WidthMask(uint8_t size) { return size <= 4 ? kWidthMasks[size] : 0; }
 
 // Copies a piece a Put writer built in `scratch` to `end` with its
 // terminator, writing nothing past that; returns the new end.
