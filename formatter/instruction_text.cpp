@@ -11,22 +11,24 @@ namespace {
 
 constexpr unsigned kOperandSlots = sizeof(DecodedInstruction::operands) / sizeof(OperandDescriptor);
 
-struct PrefixWords {
+struct alignas(32) PrefixWords {
     char text[17];  // 16 are stored
     uint8_t length;
 };
 
-// By lock (3 apart), then no repeat prefix, rep, repne.
-constexpr PrefixWords kPrefixWords[6] = {
-    {"", 0}, {"rep ", 4}, {"repne ", 6}, {"lock ", 5}, {"lock rep ", 9}, {"lock repne ", 11},
+// By the lock bit, then the two repeat bits (prefix seen, rep rather than
+// repne); one load whatever the prefixes, no branch on them.
+constexpr PrefixWords kPrefixWords[8] = {
+    {"", 0},      {"", 0},          {"repne ", 6},       {"rep ", 4},
+    {"lock ", 5}, {"lock ", 5},     {"lock repne ", 11}, {"lock rep ", 9},
 };
+static_assert(RepeatFlag::RepeatKind == 1 && RepeatFlag::RepeatPrefix == 2 && PrefixFlag::LockPrefix == 0x80);
 
 // Stores 16 bytes, which the mnemonic's slot then overwrites from the end
 // returned on.
 char* PutPrefixWords(const DecodedInstruction& instruction, char* end) {
-    const unsigned lock = (instruction.prefixFlags & PrefixFlag::LockPrefix) != 0;
-    const unsigned repeat = !HasRepeatPrefix(instruction) ? 0 : RepeatIsRep(instruction) ? 1 : 2;
-    const PrefixWords& words = kPrefixWords[lock * 3 + repeat];
+    const unsigned lock = instruction.prefixFlags >> 7;
+    const PrefixWords& words = kPrefixWords[lock << 2 | (instruction.repeatAndLength & 3u)];
     std::memcpy(end, words.text, 16);
     return end + words.length;
 }
