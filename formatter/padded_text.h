@@ -102,9 +102,9 @@ inline char* PutSizeKeyword(char* end, uint8_t memorySize) {
 // '0' (or 'A' - 10) to each at once costs no branch and no loop.
 inline uint64_t HexDigitWord(uint32_t value) {
     uint64_t x = value;
-    x = ((x & 0xFFFF0000ull) << 16) | (x & 0x0000FFFFull);
-    x = ((x & 0x0000FF000000FF00ull) << 8) | (x & 0x000000FF000000FFull);
-    x = ((x & 0x00F000F000F000F0ull) << 4) | (x & 0x000F000F000F000Full);
+    x = (x | x << 16) & 0x0000FFFF0000FFFFull;
+    x = (x | x << 8) & 0x00FF00FF00FF00FFull;
+    x = (x | x << 4) & 0x0F0F0F0F0F0F0F0Full;
     // Byte i now holds nibble i; 1 in the bytes whose nibble is a letter.
     const uint64_t letters = ((x + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
     x += 0x3030303030303030ull + letters * ('A' - '9' - 1);
