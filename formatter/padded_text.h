@@ -97,18 +97,25 @@ inline char* PutSizeKeyword(char* end, uint8_t memorySize) {
     return end + keyword.length;
 }
 
+// The two hex digits of each byte value, first digit in the low byte.
+struct HexPairs {
+    uint16_t pairs[256];
+};
+constexpr HexPairs MakeHexPairs() {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    HexPairs table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        table.pairs[byte] = static_cast<uint16_t>(kDigits[byte >> 4] | kDigits[byte & 15] << 8);
+    }
+    return table;
+}
+inline constexpr HexPairs kHexPairs = MakeHexPairs();
+
 // The eight hex digits of `value` as the bytes of a word, most significant
-// digit in the lowest byte: spreading the nibbles over the bytes and adding
-// '0' (or 'A' - 10) to each at once costs no branch and no loop.
+// digit in the lowest byte: four table pairs, no branch and no loop.
 inline uint64_t HexDigitWord(uint32_t value) {
-    uint64_t x = value;
-    x = (x | x << 16) & 0x0000FFFF0000FFFFull;
-    x = (x | x << 8) & 0x00FF00FF00FF00FFull;
-    x = (x | x << 4) & 0x0F0F0F0F0F0F0F0Full;
-    // Byte i now holds nibble i; 1 in the bytes whose nibble is a letter.
-    const uint64_t letters = ((x + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
-    x += 0x3030303030303030ull + letters * ('A' - '9' - 1);
-    return __builtin_bswap64(x);
+    return uint64_t{kHexPairs.pairs[value >> 24]} | uint64_t{kHexPairs.pairs[(value >> 16) & 0xFF]} << 16 |
+           uint64_t{kHexPairs.pairs[(value >> 8) & 0xFF]} << 32 | uint64_t{kHexPairs.pairs[value & 0xFF]} << 48;
 }
 
 // At least `minDigits` (1-8) digits, after a "0" when the first is a letter.
