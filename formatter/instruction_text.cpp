@@ -49,19 +49,22 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
     const uint16_t mnemonic = record.mnemonic;
     const unsigned count = record.operandCount;
     *operandText = '\0';
-    if (IsInvalid(record) || mnemonic == Mnemonic::Invalid) {
+    // One test for the usual record: valid, named, in range.
+    const bool usual = !IsInvalid(record) & (static_cast<uint16_t>(mnemonic - Mnemonic::Aaa) < kMnemonicCount - Mnemonic::Aaa) &
+                       (count <= kOperandSlots);
+    const char* name = kNamelessSlot;
+    if (usual) {
+        name = kMnemonicList[mnemonic];
+    } else if (IsInvalid(record) || mnemonic == Mnemonic::Invalid) {
         std::memcpy(mnemonicText, kMnemonicList[Mnemonic::Invalid], kMnemonicSlotSize);
         return true;
-    }
-    // Values the decoder never stores; refuse them rather than read past the
-    // mnemonic list or the operand slots.
-    if (mnemonic >= kMnemonicCount || count > kOperandSlots) {
+    } else if (mnemonic >= kMnemonicCount || count > kOperandSlots) {
+        // Values the decoder never stores; refuse them rather than read past
+        // the mnemonic list or the operand slots.
         *mnemonicText = '\0';
         return false;
     }
-
-    std::memcpy(PutPrefixWords(record, mnemonicText), mnemonic == Mnemonic::None ? kNamelessSlot : kMnemonicList[mnemonic],
-                kMnemonicSlotSize);
+    std::memcpy(PutPrefixWords(record, mnemonicText), name, kMnemonicSlotSize);
 
     // One call site, so that the operand writer is inlined once. The
     // separator is stored before every operand and kept from the second on; a
