@@ -64,7 +64,10 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
         *mnemonicText = '\0';
         return false;
     }
-    std::memcpy(PutPrefixWords(record, mnemonicText), name, kMnemonicSlotSize);
+    // Most instructions have no prefix words: a test is cheaper than the table.
+    const bool prefixed = ((record.prefixFlags & PrefixFlag::LockPrefix) | (record.repeatAndLength & RepeatFlag::RepeatPrefix)) != 0;
+    char* const nameStart = prefixed ? PutPrefixWords(record, mnemonicText) : mnemonicText;
+    std::memcpy(nameStart, name, kMnemonicSlotSize);
 
     // One call site, so that the operand writer is inlined once. The
     // separator is stored before every operand and kept from the second on; a
