@@ -49,11 +49,10 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
     const uint16_t mnemonic = record.mnemonic;
     const unsigned count = record.operandCount;
     *operandText = '\0';
-    // One test for the usual record: valid, named, in range.
-    const bool usual = !IsInvalid(record) & (static_cast<uint16_t>(mnemonic - Mnemonic::Aaa) < kMnemonicCount - Mnemonic::Aaa) &
-                       (count <= kOperandSlots);
-    const char* name = kNamelessSlot;
-    if (usual) {
+    // The usual record (valid, named, in range) passes three quick tests.
+    const char* name;
+    if (!IsInvalid(record) && static_cast<uint16_t>(mnemonic - Mnemonic::Aaa) < kMnemonicCount - Mnemonic::Aaa &&
+        count <= kOperandSlots) [[likely]] {
         name = kMnemonicList[mnemonic];
     } else if (IsInvalid(record) || mnemonic == Mnemonic::Invalid) {
         std::memcpy(mnemonicText, kMnemonicList[Mnemonic::Invalid], kMnemonicSlotSize);
@@ -63,6 +62,8 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
         // the mnemonic list or the operand slots.
         *mnemonicText = '\0';
         return false;
+    } else {
+        name = kNamelessSlot;
     }
     // Most instructions have no prefix words: a test is cheaper than the table.
     const bool prefixed = ((record.prefixFlags & PrefixFlag::LockPrefix) | (record.repeatAndLength & RepeatFlag::RepeatPrefix)) != 0;
