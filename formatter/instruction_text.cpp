@@ -66,7 +66,8 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
         name = kNamelessSlot;
     }
     // Most instructions have no prefix words: a test is cheaper than the table.
-    const bool prefixed = ((record.prefixFlags & PrefixFlag::LockPrefix) | (record.repeatAndLength & RepeatFlag::RepeatPrefix)) != 0;
+    const bool prefixed =
+        ((record.prefixFlags & PrefixFlag::LockPrefix) | (record.repeatAndLength & RepeatFlag::RepeatPrefix)) != 0;
     char* const nameStart = prefixed ? PutPrefixWords(record, mnemonicText) : mnemonicText;
     std::memcpy(nameStart, name, kMnemonicSlotSize);
 

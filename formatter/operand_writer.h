@@ -10,13 +10,18 @@
 
 namespace vexa::padded {
 
-// "[", or the segment override's name, ':' and '[' ("?s:[" for codes 7), by
-// SegmentOverrideOf.
-inline constexpr uint32_t kMemoryOpenWords[8] = {
-    '[',          'e' | 's' << 8 | ':' << 16 | '[' << 24, 'c' | 's' << 8 | ':' << 16 | '[' << 24,
-    's' | 's' << 8 | ':' << 16 | '[' << 24, 'd' | 's' << 8 | ':' << 16 | '[' << 24, 'f' | 's' << 8 | ':' << 16 | '[' << 24,
-    'g' | 's' << 8 | ':' << 16 | '[' << 24, '?' | 's' << 8 | ':' << 16 | '[' << 24,
+// "[", or the segment override's name, ':' and '[' ("?s:[" for code 7), by
+// SegmentOverrideOf, with the length in the top byte.
+struct MemoryOpenWords {
+    uint64_t words[8];
 };
+constexpr MemoryOpenWords MakeMemoryOpenWords() {
+    constexpr const char* kOpenings[8] = {"[", "es:[", "cs:[", "ss:[", "ds:[", "fs:[", "gs:[", "?s:["};
+    MemoryOpenWords table{};
+    for (unsigned segment = 0; segment < 8; ++segment) table.words[segment] = PackText(kOpenings[segment]);
+    return table;
+}
+inline constexpr MemoryOpenWords kMemoryOpenWords = MakeMemoryOpenWords();
 
 // "*0" to "*15" by the scale byte's low 4 bits, with the length in the top byte.
 struct ScaleWords {
@@ -34,13 +39,15 @@ inline constexpr ScaleWords kScaleWords = MakeScaleWords();
 
 // Size keyword, segment, '[', base, '+' index '*' factor, displacement, ']'.
 // Offsets from the start, for the 44-byte bound: keyword stored in 0-15,
-// "gs:[" in 16-19, base in 20-27 (ends by 25), index in 26-33 (ends by 31),
-// factor in 31-34, displacement sign at 34 and digits in 35-43, ']' at 43.
-[[gnu::always_inline]] inline char* PutMemory(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand) {
+// "gs:[" in 16-23 (ends by 19), base in 20-27 (ends by 25), index in 26-33
+// (ends by 31), factor in 31-34, displacement sign at 34 and digits in 35-43,
+// ']' at 43.
+[[gnu::always_inline]] inline char* PutMemory(char* end, const DecodedInstruction& instruction,
+                                              const OperandDescriptor& operand) {
     end = PutSizeKeyword(end, operand.memorySize);
-    const uint8_t segment = SegmentOverrideOf(instruction);
-    StoreWord(end, kMemoryOpenWords[segment]);
-    end += segment != SegmentOverride::None ? 4 : 1;
+    const uint64_t openWord = kMemoryOpenWords.words[SegmentOverrideOf(instruction)];
+    StoreWord(end, openWord);
+    end += PackedLength(openWord);
 
     const uint8_t base = operand.base;
     const uint8_t index = operand.index;
@@ -99,7 +106,8 @@ inline char* PutFarPointer(char* end, const OperandDescriptor& operand) {
     return nullptr;
 }
 
-[[gnu::always_inline]] inline char* PutOperand(char* end, const DecodedInstruction& instruction, const OperandDescriptor& operand) {
+[[gnu::always_inline]] inline char* PutOperand(char* end, const DecodedInstruction& instruction,
+                                               const OperandDescriptor& operand) {
     // Registers and memory, most operands, as two tests first: on changing
     // code they are mispredicted less often than the switch's indirect jump.
     if (operand.kind == OperandKind::Register) return PutRegisterName(end, operand.reg);
