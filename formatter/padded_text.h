@@ -66,7 +66,7 @@ inline char* PutRegisterName(char* end, uint8_t code) {
     return end + PackedLength(word);
 }
 
-struct SizeKeyword {
+struct alignas(32) SizeKeyword {
     char text[17];  // 16 are stored
     uint8_t length;
 };
