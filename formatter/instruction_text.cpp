@@ -66,8 +66,7 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
         name = kNamelessSlot;
     }
     // Most instructions have no prefix words: a test is cheaper than the table.
-    const bool prefixed =
-        ((record.prefixFlags & PrefixFlag::LockPrefix) | (record.repeatAndLength & RepeatFlag::RepeatPrefix)) != 0;
+    const bool prefixed = (record.prefixFlags & PrefixFlag::LockPrefix) != 0 || HasRepeatPrefix(record);
     char* const nameStart = prefixed ? PutPrefixWords(record, mnemonicText) : mnemonicText;
     std::memcpy(nameStart, name, kMnemonicSlotSize);
 
