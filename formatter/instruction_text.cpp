@@ -17,7 +17,7 @@ struct alignas(32) PrefixWords {
 };
 
 // By the lock bit, then the two repeat bits (prefix seen, rep rather than
-// repne); one load whatever the prefixes, no branch on them.
+// repne): one load for any mix of prefixes.
 constexpr PrefixWords kPrefixWords[8] = {
     {"", 0},      {"", 0},          {"repne ", 6},       {"rep ", 4},
     {"lock ", 5}, {"lock ", 5},     {"lock repne ", 11}, {"lock rep ", 9},

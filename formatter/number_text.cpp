@@ -21,7 +21,7 @@ bool FormatSigned(uint32_t value, uint32_t signBit, char* text) {
 
 }  // namespace
 
-// Built in a scratch word, as the padded writers may store past the text's end,
+// Built in a scratch buffer, as the padded writers may store past the text's end,
 // then copied: the caller's buffer gets the text and its terminator only.
 char* AppendHex(char* end, uint32_t value, unsigned minDigits) {
     char scratch[16];

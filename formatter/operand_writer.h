@@ -38,10 +38,10 @@ constexpr ScaleWords MakeScaleWords() {
 inline constexpr ScaleWords kScaleWords = MakeScaleWords();
 
 // Size keyword, segment, '[', base, '+' index '*' factor, displacement, ']'.
-// Offsets from the start, for the 44-byte bound: keyword stored in 0-15,
-// "gs:[" in 16-23 (ends by 19), base in 20-27 (ends by 25), index in 26-33
-// (ends by 31), factor in 31-34, displacement sign at 34 and digits in 35-43,
-// ']' at 43.
+// For the 44-byte bound, the bytes each piece stores at most, counted from the
+// operand's start (and where the text then ends): keyword 0-15 (16), opening
+// 16-23 (20), base 20-27 (25), '+' and index 25-33 (31), factor 31-34 (34),
+// sign 34 and digits 35-43 (43), ']' 43 (44).
 [[gnu::always_inline]] inline char* PutMemory(char* end, const DecodedInstruction& instruction,
                                               const OperandDescriptor& operand) {
     end = PutSizeKeyword(end, operand.memorySize);

@@ -5,7 +5,7 @@
 // which changes from one operand to the next and would be mispredicted.
 //
 // Each Put writer returns the new end of the text but may have written bytes
-// past it (up to 12, see each writer): a following piece overwrites them, and
+// past it (up to 16, see each writer): a following piece overwrites them, and
 // the caller writes the terminator where the text ends. Callers therefore
 // reserve that slack in their buffers; the public Append functions, whose
 // callers do not, go through CopyExact instead.
@@ -58,8 +58,8 @@ constexpr RegisterWords MakeRegisterWords() {
 }
 inline constexpr RegisterWords kRegisterWords = MakeRegisterWords();
 
-// Writes 8 bytes; past the returned end at most 6 (a name has 2-5 characters,
-// none for a class without names).
+// Writes 8 bytes: past the returned end at most 6 (a name has 2-5
+// characters), or all 8 for a class without names.
 inline char* PutRegisterName(char* end, uint8_t code) {
     const uint64_t word = kRegisterWords.words[code & 0x7F];
     StoreWord(end, word);
@@ -90,7 +90,7 @@ inline constexpr SizeKeyword kSizeKeywords[] = {
 };
 inline constexpr unsigned kSizeKeywordCount = sizeof(kSizeKeywords) / sizeof(kSizeKeywords[0]);
 
-// Writes 16 bytes; past the returned end at most 12.
+// Writes 16 bytes: past the returned end at most 12, or all 16 for code 0.
 inline char* PutSizeKeyword(char* end, uint8_t memorySize) {
     const SizeKeyword& keyword = kSizeKeywords[memorySize < kSizeKeywordCount ? memorySize : 1];
     std::memcpy(end, keyword.text, 16);
