@@ -3,63 +3,91 @@
 #include <cstring>
 
 #include "decoder/mnemonic_list.h"
-#include "formatter/operand_text.h"
-#include "formatter/text_append.h"
+#include "formatter/operand_writer.h"
+#include "formatter/padded_text.h"
 
 namespace vexa {
 namespace {
 
 constexpr unsigned kOperandSlots = sizeof(DecodedInstruction::operands) / sizeof(OperandDescriptor);
 
-char* AppendPrefixWords(const DecodedInstruction& instruction, char* end) {
-    if ((instruction.prefixFlags & PrefixFlag::LockPrefix) != 0) end = AppendShort(end, "lock ", 5);
-    if (HasRepeatPrefix(instruction)) end = RepeatIsRep(instruction) ? AppendShort(end, "rep ", 4) : AppendShort(end, "repne ", 6);
-    return end;
+struct alignas(32) PrefixWords {
+    char text[17];  // 16 are stored
+    uint8_t length;
+};
+
+// By the lock bit, then the two repeat bits (prefix seen, rep rather than
+// repne): one load for any mix of prefixes.
+constexpr PrefixWords kPrefixWords[8] = {
+    {"", 0},      {"", 0},          {"repne ", 6},       {"rep ", 4},
+    {"lock ", 5}, {"lock ", 5},     {"lock repne ", 11}, {"lock rep ", 9},
+};
+static_assert(RepeatFlag::RepeatKind == 1 && RepeatFlag::RepeatPrefix == 2 && PrefixFlag::LockPrefix == 0x80);
+
+// Stores 16 bytes, which the mnemonic's slot then overwrites from the end
+// returned on.
+char* PutPrefixWords(const DecodedInstruction& instruction, char* end) {
+    const unsigned lock = instruction.prefixFlags >> 7;
+    const PrefixWords& words = kPrefixWords[lock << 2 | (instruction.repeatAndLength & 3u)];
+    std::memcpy(end, words.text, 16);
+    return end + words.length;
 }
 
-// The whole zero-padded slot is copied: at most 12 bytes, which the longest
-// mnemonic text (11 bytes of prefix words, then the slot) still holds.
-void AppendMnemonic(char* end, uint16_t mnemonic) {
-    if (mnemonic == Mnemonic::None) {
-        std::memcpy(end, "???", 4);
-    } else {
-        std::memcpy(end, kMnemonicList[mnemonic], kMnemonicSlotSize);
-    }
-}
+constexpr char kNamelessSlot[kMnemonicSlotSize] = "???";
 
 }  // namespace
 
+// The mnemonic text is stored as the prefix words' 16 bytes, then the whole
+// zero-padded 12-byte slot of the name after them: at most 11 + 12 bytes, the
+// 23 the mnemonic text may need. The operand pieces are stored as padded words
+// (see operand_writer.h): each operand writes within the 44 bytes from its
+// start, so three of them and their separators stay within the 137 bytes the
+// longest operand text needs.
 bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText, char* operandText) {
     if (instruction == nullptr || mnemonicText == nullptr || operandText == nullptr) return false;
-    *mnemonicText = '\0';
+    const DecodedInstruction& record = *instruction;
+    const uint16_t mnemonic = record.mnemonic;
+    const unsigned count = record.operandCount;
     *operandText = '\0';
-    if (IsInvalid(*instruction) || instruction->mnemonic == Mnemonic::Invalid) {
-        AppendMnemonic(mnemonicText, Mnemonic::Invalid);
+    // The usual record (valid, named, in range) passes three quick tests.
+    const char* name;
+    if (!IsInvalid(record) && static_cast<uint16_t>(mnemonic - Mnemonic::Aaa) < kMnemonicCount - Mnemonic::Aaa &&
+        count <= kOperandSlots) [[likely]] {
+        name = kMnemonicList[mnemonic];
+    } else if (IsInvalid(record) || mnemonic == Mnemonic::Invalid) {
+        std::memcpy(mnemonicText, kMnemonicList[Mnemonic::Invalid], kMnemonicSlotSize);
         return true;
+    } else if (mnemonic >= kMnemonicCount || count > kOperandSlots) {
+        // Values the decoder never stores; refuse them rather than read past
+        // the mnemonic list or the operand slots.
+        *mnemonicText = '\0';
+        return false;
+    } else {
+        name = kNamelessSlot;
     }
-    // Values the decoder never stores; refuse them rather than read past the
-    // mnemonic list or the operand slots.
-    if (instruction->mnemonic >= kMnemonicCount || instruction->operandCount > kOperandSlots) return false;
+    // Most instructions have no prefix words: a test is cheaper than the table.
+    const bool prefixed = (record.prefixFlags & PrefixFlag::LockPrefix) != 0 || HasRepeatPrefix(record);
+    char* const nameStart = prefixed ? PutPrefixWords(record, mnemonicText) : mnemonicText;
+    std::memcpy(nameStart, name, kMnemonicSlotSize);
 
-    AppendMnemonic(AppendPrefixWords(*instruction, mnemonicText), instruction->mnemonic);
-
-    // Operands are written in place; a failing one is cut off again, so the
-    // text keeps the operands completed before it.
+    // One call site, so that the operand writer is inlined once. The
+    // separator is stored before every operand and kept from the second on; a
+    // failing operand is cut off again, so the text keeps the operands
+    // completed before it.
     char* end = operandText;
-    for (unsigned i = 0; i < instruction->operandCount; ++i) {
-        char* start = end;
-        if (i > 0) {
-            start[0] = ',';
-            start[1] = ' ';
-            start += 2;
-        }
-        char* const next = AppendOperand(start, *instruction, instruction->operands[i]);
+    unsigned separator = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        end[0] = ',';
+        end[1] = ' ';
+        char* const next = padded::PutOperand(end + separator, record, record.operands[i]);
         if (next == nullptr) {
             *end = '\0';
             return false;
         }
         end = next;
+        separator = 2;
     }
+    *end = '\0';
     return true;
 }
 

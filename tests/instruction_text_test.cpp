@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 #include "decoder/mnemonic_list.h"
 #include "formatter/instruction_text.h"
 #include "operand_builders.h"
@@ -79,6 +82,46 @@ TEST(InstructionText, UnprintableOperandFailsKeepingEarlierOperands) {
     EXPECT_FALSE(FormatInstruction(&d, mnemonicText, operandText));
     EXPECT_STREQ(mnemonicText, "retn");
     EXPECT_STREQ(operandText, "eax");
+}
+
+// The texts are stored as whole padded words; whatever the record holds,
+// nothing may land past the sizes the header documents: 23 bytes of mnemonic
+// text, 137 of operand text (three operands of the longest kind, 44
+// characters each, and two separators).
+TEST(InstructionText, LongestTextsStayWithinTheDocumentedSizes) {
+    constexpr size_t kMnemonicNeed = 23;
+    constexpr size_t kOperandNeed = 137;
+    const OperandDescriptor longest = MemoryOperand(MemorySize::Bytes108, Present(RC::Fpu, 1), Present(RC::Fpu, 2),
+                                                    Scale(15), 4, 0x80000000);
+    const char* const longestText = "(108-bytes) ptr ?s:[st(1)+st(2)*15-80000000]";
+    struct Case {
+        const char* name;
+        DecodedInstruction instruction;
+        std::string mnemonicText;
+        std::string operandText;
+    };
+    const Case cases[] = {
+        {"three longest operands",
+         WithRepeat(Instruction(Mnemonic::Prefetchnta, {longest, longest, longest}, 1, kLock | SegmentPrefix(7)), kRepne),
+         "lock repne prefetchnta", std::string(longestText) + ", " + longestText + ", " + longestText},
+        {"short texts", Instruction(Mnemonic::Nop, {RegisterOperand(RC::Gpr8, 0)}), "nop", "al"},
+        {"no operands", Instruction(Mnemonic::Cbw, {}), "cbw", ""},
+    };
+    for (const Case& c : cases) {
+        char mnemonicText[kInstructionTextSize];
+        char operandText[kInstructionTextSize];
+        std::memset(mnemonicText, '#', sizeof mnemonicText);
+        std::memset(operandText, '#', sizeof operandText);
+        EXPECT_TRUE(FormatInstruction(&c.instruction, mnemonicText, operandText)) << c.name;
+        EXPECT_EQ(mnemonicText, c.mnemonicText) << c.name;
+        EXPECT_EQ(operandText, c.operandText) << c.name;
+        EXPECT_EQ(std::string(mnemonicText + kMnemonicNeed, sizeof mnemonicText - kMnemonicNeed),
+                  std::string(sizeof mnemonicText - kMnemonicNeed, '#'))
+            << c.name;
+        EXPECT_EQ(std::string(operandText + kOperandNeed, sizeof operandText - kOperandNeed),
+                  std::string(sizeof operandText - kOperandNeed, '#'))
+            << c.name;
+    }
 }
 
 // Records the decoder never writes must not make the formatter read past the

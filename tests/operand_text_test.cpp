@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 #include "formatter/field_text.h"
+#include "formatter/number_text.h"
 #include "formatter/operand_text.h"
+#include "formatter/register_name.h"
+#include "formatter/size_keyword.h"
 #include "operand_builders.h"
 
 namespace vexa {
@@ -84,6 +90,38 @@ TEST(OperandText, UnprintableWidthsFail) {
     for (const OperandDescriptor& operand : unprintable) {
         char text[kOperandTextSize];
         EXPECT_FALSE(FormatOperand(instruction, operand, text)) << "kind " << int(operand.kind);
+    }
+}
+
+// The public appends write the text and its terminator and nothing past it,
+// so callers may size their buffers for the text alone.
+TEST(OperandText, AppendsWriteNothingPastTheTerminator) {
+    const DecodedInstruction instruction{};
+    struct Case {
+        const char* text;
+        char* (*append)(char* end, const DecodedInstruction& instruction);
+    };
+    const Case cases[] = {
+        {"al", [](char* end, const DecodedInstruction& d) { return AppendOperand(end, d, RegisterOperand(RC::Gpr8, 0)); }},
+        {"[bx]",
+         [](char* end, const DecodedInstruction& d) {
+             return AppendOperand(end, d, MemoryOperand(MS::None, Present(RC::Gpr16, 3), 0, 0, 0, 0));
+         }},
+        {"5", [](char* end, const DecodedInstruction& d) { return AppendOperand(end, d, ImmediateOperand(1, 5)); }},
+        {"ptr ", [](char* end, const DecodedInstruction&) { return AppendSizeKeyword(end, 1); }},
+        {"st", [](char* end, const DecodedInstruction&) { return AppendRegisterName(end, MakeRegisterCode(RC::Fpu, 0)); }},
+        {"7", [](char* end, const DecodedInstruction&) { return AppendHex(end, 7, 1); }},
+        {"-1", [](char* end, const DecodedInstruction&) { return AppendSignedHex(end, 0xFF, 0x80); }},
+    };
+    for (const Case& c : cases) {
+        char text[32];
+        std::memset(text, '#', sizeof text);
+        const char* const end = c.append(text, instruction);
+        const size_t length = std::strlen(c.text);
+        EXPECT_EQ(end, text + length) << c.text;
+        EXPECT_STREQ(text, c.text);
+        EXPECT_EQ(std::string(text + length + 1, sizeof text - length - 1), std::string(sizeof text - length - 1, '#'))
+            << c.text;
     }
 }
 
