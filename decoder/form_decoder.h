@@ -36,12 +36,15 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     // the byte looked at is the opcode itself, which is no F3h.
     const bool repBeforeOpcode = bytes[position - (position != 0)] == 0xF3;
     const unsigned map = twoByte + (twoByte & repBeforeOpcode);
-    const StraightForm& form = kStraightForms[sizes.operand32][map][Select(twoByte, opcode, second)];
+    const StraightForm* form = &kStraightForms[sizes.operand32][map][Select(twoByte, opcode, second)];
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;
+    // Groups whose reg field decides the operands take their row's entry.
+    const StraightForm* const rowForm = &kStraightRowForms[sizes.operand32][form->regRow][regField];
+    form = form->regRow != RegRow::None ? rowForm : form;
     const unsigned registerForm = modrm[0] >= 0xC0 ? 8 : 0;
-    if ((form.flags & StraightFlag::StraightLine) == 0 || ((form.validForms >> (regField | registerForm)) & 1) == 0) {
+    if ((form->flags & StraightFlag::StraightLine) == 0 || ((form->validForms >> (regField | registerForm)) & 1) == 0) {
         return false;
     }
 
@@ -49,35 +52,35 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     // only if it has: a byte that is not a ModR/M byte costs a few loads, a
     // branch on the form would be mispredicted.
     const RmOperand rm = sizes.address32 ? DecodeRm32(modrm) : DecodeRm16(modrm);
-    const unsigned modrmMask = 0u - ((form.flags & StraightFlag::HasModRM) != 0);
+    const unsigned modrmMask = 0u - ((form->flags & StraightFlag::HasModRM) != 0);
     const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
-    const DataLayout& layout = kDataLayouts[form.data][sizes.operand32][sizes.address32];
+    const DataLayout& layout = kDataLayouts[form->data][sizes.operand32][sizes.address32];
 
     // The candidates, indexed by OperandSource; each slot takes the one its form names.
     uint64_t head[OperandSource::kCount];
     uint64_t middle[OperandSource::kCount] = {};
     uint32_t imm[OperandSource::kCount] = {};
     head[OperandSource::None] = 0;
-    head[OperandSource::Reg] = Put(Field::Reg, regField | form.regClassBits);
-    head[OperandSource::FixedA] = Put(Field::Reg, form.fixedA);
-    head[OperandSource::FixedB] = Put(Field::Reg, form.fixedB);
+    head[OperandSource::Reg] = Put(Field::Reg, regField | form->regClassBits);
+    head[OperandSource::FixedA] = Put(Field::Reg, form->fixedA);
+    head[OperandSource::FixedB] = Put(Field::Reg, form->fixedB);
 
     // A register r/m operand gets class bits, a memory one a memory size (kind 1).
     const uint64_t memoryMask = 0 - (rm.head & OperandKind::Memory);
-    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, form.rmMemorySize) & memoryMask) |
-                              (Put(Field::Reg, form.rmClassBits) & ~memoryMask);
+    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, form->rmMemorySize) & memoryMask) |
+                              (Put(Field::Reg, form->rmClassBits) & ~memoryMask);
     middle[OperandSource::Rm] = rm.disp;
 
     const uint64_t raw = LoadWithinWindow(bytes, dataAt);
     const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<uint32_t>(raw) << layout.signShift) >>
                                                  layout.signShift);
-    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form.dataMemorySize);
+    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form->dataMemorySize);
     middle[OperandSource::Data] =
         layout.middle | (raw & layout.dispMask);
     imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
 
     for (unsigned slot = 0; slot < 3; ++slot) {
-        const uint8_t source = form.source[slot];
+        const uint8_t source = form->source[slot];
         StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
     }
 
@@ -86,10 +89,10 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     const unsigned length = dataAt + layout.consumed;
     // jcxz is the entry before jecxz: subtracted from the name field, which
     // holds at least jecxz then, so nothing borrows from the fields above.
-    const uint64_t name = static_cast<uint64_t>(kGroupNames[form.group][regField]) -
-                          (form.shortAddressBelow & !sizes.address32);
+    const uint64_t name = static_cast<uint64_t>(kGroupNames[form->group][regField]) -
+                          (form->shortAddressBelow & !sizes.address32);
     const uint64_t header =
-        (form.header | prefixes.flags | (rm.flags & modrmMask) |
+        (form->header | prefixes.flags | (rm.flags & modrmMask) |
          HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) +
         (name << (8 * HeaderByte::Mnemonic));
     std::memcpy(&record, &header, sizeof(header));

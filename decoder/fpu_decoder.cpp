@@ -62,32 +62,11 @@ bool DecodeRegisterForm(const uint8_t* bytes, DecodedInstruction* record) {
     return StoreStackOperands(record, form.operands, modrm & 7);
 }
 
-// Name and size of a memory form, given its escape and reg field.
-struct MemoryForm {
-    uint16_t mnemonic;
-    uint8_t memorySize;
-    bool valid;
-};
-
-MemoryForm FindMemoryForm(uint8_t escape, uint8_t reg, bool operand32) {
-    const bool oddEscape = (escape & 1) != 0;
-    if (oddEscape && reg >= 4) {
-        // Control forms: an empty slot still decodes, unnamed and unsized.
-        const fpu::ControlForm& form = fpu::kMemoryControlRow[4 * ((escape >> 1) & 3) + (reg - 4)];
-        uint8_t size = form.memorySize;
-        if (form.sizedByOperandSize) size = operand32 ? MemorySize::TwentyEightBytes : MemorySize::FourteenBytes;
-        return {form.mnemonic, size, true};
-    }
-    const fpu::MemoryRow& row = fpu::kMemoryRows[escape & 7];
-    const uint16_t mnemonic = row.mnemonics[reg];
-    return {mnemonic, row.memorySize, mnemonic != Mnemonic::None};
-}
-
 bool DecodeMemoryForm(const uint8_t* bytes, DecodedInstruction* record, EffectiveSizes sizes) {
     OperandDescriptor reg{}, memory{};
     if (!DecodeModRM(bytes + 1, record, &reg, &memory, sizes.address32)) return false;
     if (memory.kind != OperandKind::Memory) return false;
-    const MemoryForm form = FindMemoryForm(bytes[0], reg.reg, sizes.operand32);
+    const fpu::MemoryForm form = fpu::FindMemoryForm(bytes[0], reg.reg, sizes.operand32);
     if (!form.valid) return false;
     record->mnemonic = form.mnemonic;
     memory.memorySize = form.memorySize;

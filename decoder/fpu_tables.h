@@ -206,4 +206,25 @@ constexpr MemoryRow kMemoryRows[8] = {
     {kIntegerLoadStoreRow, MemorySize::Word},    // DF: m16 integer
 };
 
+// Name and size of a memory form, given its escape and reg field.
+struct MemoryForm {
+    uint16_t mnemonic;
+    uint8_t memorySize;
+    bool valid;
+};
+
+constexpr MemoryForm FindMemoryForm(uint8_t escape, uint8_t reg, bool operand32) {
+    const bool oddEscape = (escape & 1) != 0;
+    if (oddEscape && reg >= 4) {
+        // Control forms: an empty slot still decodes, unnamed and unsized.
+        const ControlForm& form = kMemoryControlRow[4 * ((escape >> 1) & 3) + (reg - 4)];
+        uint8_t size = form.memorySize;
+        if (form.sizedByOperandSize) size = operand32 ? MemorySize::TwentyEightBytes : MemorySize::FourteenBytes;
+        return {form.mnemonic, size, true};
+    }
+    const MemoryRow& row = kMemoryRows[escape & 7];
+    const uint16_t mnemonic = row.mnemonics[reg];
+    return {mnemonic, row.memorySize, mnemonic != Mnemonic::None};
+}
+
 }  // namespace vexa::fpu

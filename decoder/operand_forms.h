@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "decoder/decoded_instruction.h"
+#include "decoder/fpu_tables.h"
 #include "decoder/media_names.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/mnemonic_tables.h"
@@ -38,8 +39,17 @@ enum : uint8_t {
     XmmScalar,        // xmm register, dword ptr
     BoundPair,        // memory only: dword or qword ptr (two bounds of the operand size)
     FarPointerMemory, // memory only: dword or (48-bit) ptr (offset of the operand size and a selector)
+    Environment,      // memory only: (14-bytes) or (28-bytes) ptr, by the operand size
+    SixBytes,         // memory only: (6-bytes) ptr
+    Pointer48,        // memory only: (48-bit) ptr
+    Qword,            // memory only: qword ptr
+    Tbyte,            // memory only: tbyte ptr
+    Bytes108,         // memory only: (108-bytes) ptr
+    WordOrFull,       // word ptr, or a 16- or 32-bit register by the operand size
+    Control,          // control register
+    Debug,            // debug register
 };
-constexpr unsigned kCount = 10;
+constexpr unsigned kCount = 19;
 }  // namespace Sizing
 
 // The operand made of the bytes after the addressing bytes.
@@ -65,11 +75,31 @@ enum : uint8_t { None = 0, Group1, Shift, BitTest, MmxWordShift, MmxDwordShift, 
 constexpr unsigned kCount = 7;
 }  // namespace FormGroup
 
+// Opcodes whose reg field decides more than the name (operands, sizes, which
+// operand kinds are valid): each has a row of eight forms, by the reg field.
+namespace RegRow {
+enum : uint8_t {
+    None = 0,
+    Group3Byte,  // F6
+    Group3Full,  // F7
+    PopRm,       // 8F
+    Group4,      // FE
+    Group5,      // FF
+    Group6,      // 0F 00
+    Group7,      // 0F 01
+    Group9,      // 0F C7
+    FpuD8,       // D8-DF: memory forms (register forms go to the handler)
+};
+constexpr unsigned kCount = FpuD8 + 8;
+}  // namespace RegRow
+
 struct OperandForm {
     bool straightLine;   // false: the class handler decodes the opcode
     bool hasModRM;
     uint8_t validRegs;   // bit r set: reg field r names an instruction
     bool memoryOnly;     // a register r/m operand is no instruction
+    bool registerOnly;   // a memory r/m operand is no instruction
+    uint8_t regRow;      // RegRow: the form is the row's entry for the reg field
     uint8_t operandCount;
     uint8_t source[3];   // OperandSource per slot
     uint8_t regSizing;   // for the ModR/M reg operand
@@ -180,6 +210,89 @@ constexpr OperandForm HandlerForm() { return OperandForm{}; }
 
 constexpr uint8_t WidthSizing(bool wide) { return wide ? Sizing::Full : Sizing::Byte; }
 
+// The r/m operand alone.
+constexpr OperandForm RmForm(uint16_t mnemonic, uint8_t rmSizing) {
+    OperandForm form = Slots(mnemonic, OperandSource::Rm);
+    form.hasModRM = true;
+    form.rmSizing = rmSizing;
+    return form;
+}
+
+constexpr OperandForm MemoryOnly(OperandForm form) {
+    form.memoryOnly = true;
+    return form;
+}
+
+constexpr OperandForm RowForm(uint8_t row) {
+    OperandForm form = Slots(None);
+    form.hasModRM = true;
+    form.regRow = row;
+    return form;
+}
+
+// The size of an x87 memory operand as a sizing (they are all memory only).
+constexpr uint8_t FpuMemorySizing(uint8_t memorySize) {
+    switch (memorySize) {
+        case MemorySize::Word: return Sizing::Word;
+        case MemorySize::Dword: return Sizing::Dword;
+        case MemorySize::Qword: return Sizing::Qword;
+        case MemorySize::Tbyte: return Sizing::Tbyte;
+        case MemorySize::Bytes108: return Sizing::Bytes108;
+        case MemorySize::FourteenBytes:
+        case MemorySize::TwentyEightBytes: return Sizing::Environment;
+        default: return Sizing::None;
+    }
+}
+
+// Entry `reg` of a row. Entries that are no instruction go to the handler.
+constexpr OperandForm RegRowForm(uint8_t row, uint8_t reg) {
+    switch (row) {
+        case RegRow::Group3Byte:
+        case RegRow::Group3Full: {
+            const uint8_t sized = WidthSizing(row == RegRow::Group3Full);
+            const uint16_t name = MnemonicIndexOf(kGroup3MnemonicTable[reg]);
+            if (name == Invalid) return HandlerForm();
+            if (name == Test) return RmDataForm(Test, sized, row == RegRow::Group3Full ? DataShape::ImmFull : DataShape::Imm8);
+            return RmForm(name, sized);
+        }
+        case RegRow::PopRm: return reg == 0 ? RmForm(Pop, Sizing::Full) : HandlerForm();
+        case RegRow::Group4:
+            return reg <= 1 ? RmForm(MnemonicIndexOf(kGroup45MnemonicTable[reg]), Sizing::Byte) : HandlerForm();
+        case RegRow::Group5: {
+            const uint16_t name = MnemonicIndexOf(kGroup45MnemonicTable[reg]);
+            if (name == Invalid) return HandlerForm();
+            // call/jmp far through a memory pointer: offset plus selector.
+            if (reg == 3 || reg == 5) return MemoryOnly(RmForm(name, Sizing::FarPointerMemory));
+            return RmForm(name, Sizing::Full);
+        }
+        case RegRow::Group6: {
+            constexpr uint16_t kNames[8] = {Sldt, Str, Lldt, Ltr, Verr, Verw, Invalid, Invalid};
+            if (kNames[reg] == Invalid) return HandlerForm();
+            return RmForm(kNames[reg], kNames[reg] == Sldt ? Sizing::Full : Sizing::Word);
+        }
+        case RegRow::Group7:
+            switch (reg) {
+                case 0: return MemoryOnly(RmForm(Sgdt, Sizing::SixBytes));  // unnamed with a register
+                case 1: return MemoryOnly(RmForm(Sidt, Sizing::SixBytes));
+                case 2: return MemoryOnly(RmForm(Lgdt, Sizing::Pointer48));
+                case 3: return MemoryOnly(RmForm(Lidt, Sizing::Pointer48));
+                case 4: return RmForm(Smsw, Sizing::WordOrFull);
+                case 6: return RmForm(Lmsw, Sizing::WordOrFull);
+                case 7: return MemoryOnly(RmForm(Invlpg, Sizing::Byte));
+                default: return HandlerForm();
+            }
+        case RegRow::Group9: return reg == 1 ? MemoryOnly(RmForm(Cmpxchg8b, Sizing::Qword)) : HandlerForm();
+        default: {
+            if (row < RegRow::FpuD8 || row >= RegRow::kCount) return HandlerForm();
+            const uint8_t escape = static_cast<uint8_t>(0xD8 + (row - RegRow::FpuD8));
+            // The operand size decides only the environment's size, which the sizing carries.
+            const fpu::MemoryForm memory = fpu::FindMemoryForm(escape, reg, true);
+            if (!memory.valid) return HandlerForm();
+            return MemoryOnly(RmForm(memory.mnemonic, FpuMemorySizing(memory.memorySize)));
+        }
+    }
+}
+
 constexpr OperandForm OneByteForm(uint8_t opcode) {
     const uint16_t name = MnemonicIndexOf(kOneByteMnemonicTable[opcode]);
     const bool wide = (opcode & 0x01) != 0;
@@ -222,7 +335,7 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
                 form.rmSizing = sized;
                 return WithGroup(form, FormGroup::Shift);
             }
-            return HandlerForm();  // F6, F7: group 3's operands depend on the reg field
+            return RowForm(opcode == 0xF6 ? RegRow::Group3Byte : RegRow::Group3Full);
         case OpcodeClass::StringOrPortDx: {
             if (opcode >= 0xEC) {
                 const OperandForm form = direction ? Slots(name, OperandSource::FixedB, OperandSource::FixedA)
@@ -276,10 +389,11 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
             return WithFixedA(Slots(name, OperandSource::FixedA), opcode & 7, Sizing::Full);
         case OpcodeClass::NoOperands: return Slots(name);
         case OpcodeClass::TestXchg: return RegRmForm(name, true, sized, sized);
+        case OpcodeClass::PopOrGroup45:
+            return RowForm(opcode == 0x8F ? RegRow::PopRm : (opcode == 0xFE ? RegRow::Group4 : RegRow::Group5));
+        case OpcodeClass::FpuEscape: return RowForm(static_cast<uint8_t>(RegRow::FpuD8 + (opcode - 0xD8)));
         default:
-            // Prefixes, 0Fh, unassigned bytes, and the classes whose operands or
-            // validity depend on more than the reg field and the operand kind:
-            // pop r/m and groups 4 and 5, enter (two immediates), the x87 escapes.
+            // Prefixes, 0Fh, unassigned bytes, and enter (two immediates).
             return HandlerForm();
     }
 }
@@ -371,14 +485,23 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
                 }
                 case Lss:
                 case Lfs:
-                case Lgs: return HandlerForm();  // memory only
+                case Lgs: return MemoryOnly(RegRmForm(name, true, Sizing::Full, Sizing::FarPointerMemory));
                 default: return RegRmForm(name, true, Sizing::Full, Sizing::Full);
             }
         case TwoByteClass::Mmx: return MmxForm(second);
         case TwoByteClass::SseScalar: return UnnamedSseForm();
-        default:
-            // mov to/from control and debug registers, the system groups and
-            // unassigned bytes.
+        case TwoByteClass::SystemGroup:
+            return RowForm(second == 0x00 ? RegRow::Group6 : (second == 0x01 ? RegRow::Group7 : RegRow::Group9));
+        case TwoByteClass::MovControlDebug: {
+            // Between a 32-bit register and a control register (cr0, cr2-cr4
+            // exist) or a debug register; bit 1 set: into the special register.
+            const bool debug = (second & 0x01) != 0;
+            OperandForm form = RegRmForm(name, (second & 0x02) != 0, debug ? Sizing::Debug : Sizing::Control, Sizing::Dword);
+            form.registerOnly = true;
+            form.validRegs = debug ? 0xFF : 0x1D;
+            return form;
+        }
+        default:  // unassigned bytes
             return HandlerForm();
     }
 }
@@ -408,6 +531,25 @@ inline constexpr std::array<std::array<OperandForm, 256>, FormMap::kCount> kOper
 
 using operand_form_tables::kGroupNames;
 
+// The opcode (map and byte) of each row, for the record's class fields.
+struct RowOpcode {
+    bool twoByte;
+    uint8_t byte;
+};
+constexpr RowOpcode RowOpcodeOf(unsigned row) {
+    switch (row) {
+        case RegRow::Group3Byte: return {false, 0xF6};
+        case RegRow::Group3Full: return {false, 0xF7};
+        case RegRow::PopRm: return {false, 0x8F};
+        case RegRow::Group4: return {false, 0xFE};
+        case RegRow::Group5: return {false, 0xFF};
+        case RegRow::Group6: return {true, 0x00};
+        case RegRow::Group7: return {true, 0x01};
+        case RegRow::Group9: return {true, 0xC7};
+        default: return {false, static_cast<uint8_t>(0xD8 + (row - RegRow::FpuD8))};
+    }
+}
+
 // A form resolved for one operand size: what the straight-line decoder reads
 // per instruction, with the sizes already turned into class bits and memory
 // sizes, the fixed registers into register codes, and the record's header as
@@ -418,6 +560,7 @@ struct StraightForm {
     uint16_t validForms;  // bit r: reg field r with a memory operand (or no ModR/M)
                           // names an instruction; bit 8 + r: with a register operand
     uint8_t flags;        // StraightFlag bits
+    uint8_t regRow;       // RegRow: take the row's entry for the reg field instead
     uint8_t group;
     uint8_t source[3];
     uint8_t data;
@@ -469,6 +612,21 @@ inline constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
      {MakeRegisterCode(RegisterClass::Xmm, 0), MemorySize::Dword}},
     /* BoundPair */ {{0, MemorySize::Dword}, {0, MemorySize::Qword}},
     /* FarPointerMemory */ {{0, MemorySize::Dword}, {0, MemorySize::Pointer48}},
+    /* Environment */ {{0, MemorySize::FourteenBytes}, {0, MemorySize::TwentyEightBytes}},
+    /* SixBytes */ {{0, MemorySize::SixBytes}, {0, MemorySize::SixBytes}},
+    /* Pointer48 */ {{0, MemorySize::Pointer48}, {0, MemorySize::Pointer48}},
+    /* Qword */ {{0, MemorySize::Qword}, {0, MemorySize::Qword}},
+    /* Tbyte */ {{0, MemorySize::Tbyte}, {0, MemorySize::Tbyte}},
+    /* Bytes108 */ {{0, MemorySize::Bytes108}, {0, MemorySize::Bytes108}},
+    /* WordOrFull */
+    {{MakeRegisterCode(RegisterClass::Gpr16, 0), MemorySize::Word},
+     {MakeRegisterCode(RegisterClass::Gpr32, 0), MemorySize::Word}},
+    /* Control */
+    {{MakeRegisterCode(RegisterClass::Control, 0), MemorySize::None},
+     {MakeRegisterCode(RegisterClass::Control, 0), MemorySize::None}},
+    /* Debug */
+    {{MakeRegisterCode(RegisterClass::Debug, 0), MemorySize::None},
+     {MakeRegisterCode(RegisterClass::Debug, 0), MemorySize::None}},
 };
 
 constexpr uint64_t HeaderField(unsigned byte, uint64_t value) { return value << (8 * byte); }
@@ -487,7 +645,9 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.flags = static_cast<uint8_t>((form.straightLine ? StraightFlag::StraightLine : 0) |
                                           (form.hasModRM ? StraightFlag::HasModRM : 0));
-    resolved.validForms = static_cast<uint16_t>(form.validRegs | (form.memoryOnly ? 0 : form.validRegs << 8));
+    resolved.validForms = static_cast<uint16_t>((form.registerOnly ? 0 : form.validRegs) |
+                                                (form.memoryOnly ? 0 : form.validRegs << 8));
+    resolved.regRow = form.regRow;
     resolved.group = form.group;
     for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
     resolved.data = form.data;
@@ -509,6 +669,22 @@ inline constexpr std::array<std::array<std::array<StraightForm, 256>, FormMap::k
             for (unsigned byte = 0; byte < 256; ++byte) {
                 forms[operand32][map][byte] = ResolveForm(kOperandForms[map][byte], operand32 != 0,
                                                           map != FormMap::OneByte, static_cast<uint8_t>(byte));
+            }
+        }
+    }
+    return forms;
+}();
+
+// Indexed by [operand32][RegRow][reg field]; row 0 is never taken.
+inline constexpr std::array<std::array<std::array<StraightForm, 8>, RegRow::kCount>, 2> kStraightRowForms = [] {
+    std::array<std::array<std::array<StraightForm, 8>, RegRow::kCount>, 2> forms{};
+    for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
+        for (unsigned row = 1; row < RegRow::kCount; ++row) {
+            const RowOpcode opcode = RowOpcodeOf(row);
+            for (unsigned reg = 0; reg < 8; ++reg) {
+                forms[operand32][row][reg] =
+                    ResolveForm(operand_form_tables::RegRowForm(static_cast<uint8_t>(row), static_cast<uint8_t>(reg)),
+                                operand32 != 0, opcode.twoByte, opcode.byte);
             }
         }
     }
