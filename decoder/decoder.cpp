@@ -118,6 +118,33 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
     return handler.handle(ctx);
 }
 
+// The opcode after `position` prefixes, by its class handler. Kept out of
+// line: few instructions take it, and inlined it would cost the straight
+// line registers.
+#if defined(__GNUC__)
+[[gnu::noinline]]
+#endif
+bool DecodeByHandler(const uint8_t* bytes, unsigned position, PrefixBytes prefixes, DecodedInstruction& record,
+                     EffectiveSizes sizes) {
+    StartRecord(record, prefixes, position);
+    // The operand temps are cleared where they are first filled, by the ModR/M
+    // decode or by a whole operand, not here: most instructions never use them.
+    DecodeContext ctx;
+    ctx.regField = 0;
+    ctx.bytes = bytes;
+    ctx.record = &record;
+    ctx.sizes = sizes;
+    ctx.opcodePosition = position;
+    ctx.opcode = bytes[position];
+    switch (DecodeOpcode(ctx)) {
+        case Outcome::Failed: return false;
+        case Outcome::Invalid: return MarkInvalid(record);
+        case Outcome::Decoded: break;
+    }
+    if (InstructionLength(record) > kMaxInstructionLength) return MarkInvalid(record);
+    return true;
+}
+
 // The prefixes, then the opcode: by its operand form where it has one (and
 // kUseForms), else by its class handler.
 template <bool kUseForms>
@@ -142,21 +169,7 @@ inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32Bi
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
 
     if (!kUseForms || !DecodeByForm(bytes, position, prefixes, *record, sizes)) {
-        StartRecord(*record, prefixes, position);
-        // The operand temps are cleared where they are first filled, by the ModR/M
-        // decode or by a whole operand, not here: most instructions never use them.
-        DecodeContext ctx;
-        ctx.regField = 0;
-        ctx.bytes = bytes;
-        ctx.record = record;
-        ctx.sizes = sizes;
-        ctx.opcodePosition = position;
-        ctx.opcode = bytes[position];
-        switch (DecodeOpcode(ctx)) {
-            case Outcome::Failed: return false;
-            case Outcome::Invalid: return MarkInvalid(*record);
-            case Outcome::Decoded: break;
-        }
+        return DecodeByHandler(bytes, position, prefixes, *record, sizes);
     }
     if (InstructionLength(*record) > kMaxInstructionLength) return MarkInvalid(*record);
     return true;
