@@ -44,15 +44,13 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     const StraightForm* const rowForm = &kStraightRowForms[sizes.operand32][form->regRow][regField];
     form = form->regRow != RegRow::None ? rowForm : form;
     const unsigned registerForm = modrm[0] >= 0xC0 ? 8 : 0;
-    if ((form->flags & StraightFlag::StraightLine) == 0 || ((form->validForms >> (regField | registerForm)) & 1) == 0) {
-        return false;
-    }
+    if (((form->validForms >> (regField | registerForm)) & 1) == 0) return false;
 
     // The ModR/M byte is decoded whether or not the form has one, and counted
     // only if it has: a byte that is not a ModR/M byte costs a few loads, a
     // branch on the form would be mispredicted.
     const RmOperand rm = sizes.address32 ? DecodeRm32(modrm) : DecodeRm16(modrm);
-    const unsigned modrmMask = 0u - ((form->flags & StraightFlag::HasModRM) != 0);
+    const unsigned modrmMask = 0u - form->hasModRM;
     const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
     const DataLayout& layout = kDataLayouts[form->data][sizes.operand32][sizes.address32];
 

@@ -558,8 +558,9 @@ struct StraightForm {
     uint64_t header;  // the record's first eight bytes: class, subclass, name
                       // (0 for a group: its row names it), two-byte flag, operand count
     uint16_t validForms;  // bit r: reg field r with a memory operand (or no ModR/M)
-                          // names an instruction; bit 8 + r: with a register operand
-    uint8_t flags;        // StraightFlag bits
+                          // names an instruction; bit 8 + r: with a register operand;
+                          // 0 when the class handler decodes the opcode
+    uint8_t hasModRM;     // 1 when a ModR/M byte follows the opcode
     uint8_t regRow;       // RegRow: take the row's entry for the reg field instead
     uint8_t group;
     uint8_t source[3];
@@ -577,10 +578,6 @@ struct StraightForm {
 namespace HeaderByte {
 enum : unsigned { PrefixFlags = 0, RepeatAndLength = 1, OpcodeClass = 2, SubClass = 3, Mnemonic = 4, DecodeFlags = 6,
                   OperandCount = 7 };
-}
-
-namespace StraightFlag {
-enum : uint8_t { StraightLine = 0x01, HasModRM = 0x02 };
 }
 
 struct SizingBits {
@@ -643,10 +640,11 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
                       HeaderField(HeaderByte::Mnemonic, mnemonic) |
                       HeaderField(HeaderByte::DecodeFlags, twoByte ? DecodeFlag::TwoByteOpcode : 0) |
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
-    resolved.flags = static_cast<uint8_t>((form.straightLine ? StraightFlag::StraightLine : 0) |
-                                          (form.hasModRM ? StraightFlag::HasModRM : 0));
-    resolved.validForms = static_cast<uint16_t>((form.registerOnly ? 0 : form.validRegs) |
-                                                (form.memoryOnly ? 0 : form.validRegs << 8));
+    resolved.hasModRM = form.hasModRM ? 1 : 0;
+    // A form that the straight line does not take has no valid reg field.
+    const uint16_t valid = static_cast<uint16_t>((form.registerOnly ? 0 : form.validRegs) |
+                                                 (form.memoryOnly ? 0 : form.validRegs << 8));
+    resolved.validForms = form.straightLine ? valid : 0;
     resolved.regRow = form.regRow;
     resolved.group = form.group;
     for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
