@@ -77,6 +77,9 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
         layout.middle | (raw & layout.dispMask);
     imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
 
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 3
+#endif
     for (unsigned slot = 0; slot < 3; ++slot) {
         const uint8_t source = form->source[slot];
         StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
