@@ -85,7 +85,7 @@ fuzz: fuzz-build
 bench: deps
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
 	cmake --build $(BUILD)/bench --target vexa_bench -j $(JOBS)
-	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
 	  --benchmark_report_aggregates_only=true \
 	  --benchmark_out=$(BUILD)/bench/results.json --benchmark_out_format=json
 	@python3 bench/speedups.py $(BUILD)/bench/results.json
