@@ -33,6 +33,11 @@ char* PutPrefixWords(const DecodedInstruction& instruction, char* end) {
     return end + words.length;
 }
 
+bool CutAt(char* end) {
+    *end = '\0';
+    return false;
+}
+
 constexpr char kNamelessSlot[kMnemonicSlotSize] = "???";
 
 }  // namespace
@@ -70,22 +75,35 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
     char* const nameStart = prefixed ? PutPrefixWords(record, mnemonicText) : mnemonicText;
     std::memcpy(nameStart, name, kMnemonicSlotSize);
 
-    // One call site, so that the operand writer is inlined once. The
-    // separator is stored before every operand and kept from the second on; a
-    // failing operand is cut off again, so the text keeps the operands
-    // completed before it.
-    char* end = operandText;
-    unsigned separator = 0;
-    for (unsigned i = 0; i < count; ++i) {
+    // The first two slots are written whatever the count (most records have
+    // two operands), and the end is then picked by the count: a loop over the
+    // count would be mispredicted on changing code. The separator is stored
+    // after each operand and kept before the next. A failing operand is cut
+    // off again, so the text keeps the operands completed before it; one past
+    // the count is not the text's and only ends where it began.
+    char* const start = operandText;
+    char* first = padded::PutOperand(start, record, record.operands[0]);
+    if (first == nullptr) [[unlikely]] {
+        if (count >= 1) return CutAt(start);
+        first = start;
+    }
+    first[0] = ',';
+    first[1] = ' ';
+    char* second = padded::PutOperand(first + 2, record, record.operands[1]);
+    if (second == nullptr) [[unlikely]] {
+        if (count >= 2) return CutAt(first);
+        second = first;
+    }
+    const size_t firstLength = static_cast<size_t>(first - start);
+    const size_t secondLength = static_cast<size_t>(second - start);
+    char* end = start + ((firstLength & (0 - static_cast<size_t>(count == 1))) |
+                         (secondLength & (0 - static_cast<size_t>(count >= 2))));
+    if (count > 2) [[unlikely]] {
         end[0] = ',';
         end[1] = ' ';
-        char* const next = padded::PutOperand(end + separator, record, record.operands[i]);
-        if (next == nullptr) {
-            *end = '\0';
-            return false;
-        }
-        end = next;
-        separator = 2;
+        char* const third = padded::PutOperand(end + 2, record, record.operands[2]);
+        if (third == nullptr) return CutAt(end);
+        end = third;
     }
     *end = '\0';
     return true;
