@@ -47,7 +47,8 @@ constexpr char kNamelessSlot[kMnemonicSlotSize] = "???";
 // 23 the mnemonic text may need. The operand pieces are stored as padded words
 // (see operand_writer.h): each operand writes within the 44 bytes from its
 // start, so three of them and their separators stay within the 137 bytes the
-// longest operand text needs.
+// longest operand text needs. The first two slots are written even when not
+// counted, within 90 bytes, and no more than the counted slots when they are.
 bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText, char* operandText) {
     if (instruction == nullptr || mnemonicText == nullptr || operandText == nullptr) return false;
     const DecodedInstruction& record = *instruction;
@@ -75,12 +76,13 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
     char* const nameStart = prefixed ? PutPrefixWords(record, mnemonicText) : mnemonicText;
     std::memcpy(nameStart, name, kMnemonicSlotSize);
 
-    // The first two slots are written whatever the count (most records have
-    // two operands), and the end is then picked by the count: a loop over the
-    // count would be mispredicted on changing code. The separator is stored
-    // after each operand and kept before the next. A failing operand is cut
-    // off again, so the text keeps the operands completed before it; one past
-    // the count is not the text's and only ends where it began.
+    // The first two slots are written whatever the count, and the end is
+    // then picked by the count: a loop over a count that changes from one
+    // record to the next is mispredicted, and a slot past the count costs
+    // less (its text is cut off, its failure ignored). The separator is
+    // stored after the first operand and kept when the second is counted. A
+    // failing counted operand is cut off again, so the text keeps the
+    // operands completed before it.
     char* const start = operandText;
     char* first = padded::PutOperand(start, record, record.operands[0]);
     if (first == nullptr) [[unlikely]] {
