@@ -33,6 +33,11 @@ char* PutPrefixWords(const DecodedInstruction& instruction, char* end) {
     return end + words.length;
 }
 
+bool CutAt(char* end) {
+    *end = '\0';
+    return false;
+}
+
 constexpr char kNamelessSlot[kMnemonicSlotSize] = "???";
 
 }  // namespace
@@ -42,7 +47,8 @@ constexpr char kNamelessSlot[kMnemonicSlotSize] = "???";
 // 23 the mnemonic text may need. The operand pieces are stored as padded words
 // (see operand_writer.h): each operand writes within the 44 bytes from its
 // start, so three of them and their separators stay within the 137 bytes the
-// longest operand text needs.
+// longest operand text needs. The first two slots are written even when not
+// counted, within 90 bytes, and no more than the counted slots when they are.
 bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText, char* operandText) {
     if (instruction == nullptr || mnemonicText == nullptr || operandText == nullptr) return false;
     const DecodedInstruction& record = *instruction;
@@ -70,22 +76,36 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
     char* const nameStart = prefixed ? PutPrefixWords(record, mnemonicText) : mnemonicText;
     std::memcpy(nameStart, name, kMnemonicSlotSize);
 
-    // One call site, so that the operand writer is inlined once. The
-    // separator is stored before every operand and kept from the second on; a
-    // failing operand is cut off again, so the text keeps the operands
-    // completed before it.
-    char* end = operandText;
-    unsigned separator = 0;
-    for (unsigned i = 0; i < count; ++i) {
+    // The first two slots are written whatever the count, and the end is
+    // then picked by the count: a loop over a count that changes from one
+    // record to the next is mispredicted, and a slot past the count costs
+    // less (its text is cut off, its failure ignored). The separator is
+    // stored after the first operand and kept when the second is counted. A
+    // failing counted operand is cut off again, so the text keeps the
+    // operands completed before it.
+    char* const start = operandText;
+    char* first = padded::PutOperand(start, record, record.operands[0]);
+    if (first == nullptr) [[unlikely]] {
+        if (count >= 1) return CutAt(start);
+        first = start;
+    }
+    first[0] = ',';
+    first[1] = ' ';
+    char* second = padded::PutOperand(first + 2, record, record.operands[1]);
+    if (second == nullptr) [[unlikely]] {
+        if (count >= 2) return CutAt(first);
+        second = first;
+    }
+    const size_t firstLength = static_cast<size_t>(first - start);
+    const size_t secondLength = static_cast<size_t>(second - start);
+    char* end = start + ((firstLength & (0 - static_cast<size_t>(count == 1))) |
+                         (secondLength & (0 - static_cast<size_t>(count >= 2))));
+    if (count > 2) [[unlikely]] {
         end[0] = ',';
         end[1] = ' ';
-        char* const next = padded::PutOperand(end + separator, record, record.operands[i]);
-        if (next == nullptr) {
-            *end = '\0';
-            return false;
-        }
-        end = next;
-        separator = 2;
+        char* const third = padded::PutOperand(end + 2, record, record.operands[2]);
+        if (third == nullptr) return CutAt(end);
+        end = third;
     }
     *end = '\0';
     return true;

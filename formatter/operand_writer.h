@@ -1,6 +1,6 @@
 #pragma once
 // The padded writer of one operand's text, shared by AppendOperand and
-// FormatInstruction (which inlines it into its operand loop).
+// FormatInstruction (which inlines it once per operand slot).
 //
 // PutOperand writes only within the 44 bytes from `end` (the longest text,
 // 44 characters, ends with its 44th byte), leaves the terminator to the

@@ -84,6 +84,36 @@ TEST(InstructionText, UnprintableOperandFailsKeepingEarlierOperands) {
     EXPECT_STREQ(operandText, "eax");
 }
 
+// Operand slots are written ahead of the count; only the counted ones may
+// show in the text or fail it, whatever the others hold.
+TEST(InstructionText, SlotsPastTheCountNeitherShowNorFail) {
+    const OperandDescriptor unprintable = DispOperand(OperandKind::Constant, 3, 8);
+    const OperandDescriptor eax = RegisterOperand(RC::Gpr32, 0);
+    struct Case {
+        const char* name;
+        OperandDescriptor first, second;
+        uint8_t count;
+        bool formats;
+        const char* operandText;
+    };
+    const Case cases[] = {
+        {"no operands, unprintable slots", unprintable, unprintable, 0, true, ""},
+        {"one operand, unprintable second slot", eax, unprintable, 1, true, "eax"},
+        {"one operand, memory in the second slot", eax, kEsiScaledMemory, 1, true, "eax"},
+        {"one unprintable operand", unprintable, eax, 1, false, ""},
+        {"two operands, the second unprintable", eax, unprintable, 2, false, "eax"},
+        {"two operands", kEsiScaledMemory, eax, 2, true, "dword ptr [ebx+esi*4+10], eax"},
+    };
+    for (const Case& c : cases) {
+        DecodedInstruction d = Instruction(Mnemonic::Add, {c.first, c.second, unprintable});
+        d.operandCount = c.count;
+        char mnemonicText[kInstructionTextSize], operandText[kInstructionTextSize];
+        EXPECT_EQ(FormatInstruction(&d, mnemonicText, operandText), c.formats) << c.name;
+        EXPECT_STREQ(mnemonicText, "add") << c.name;
+        EXPECT_STREQ(operandText, c.operandText) << c.name;
+    }
+}
+
 // The texts are stored as whole padded words; whatever the record holds,
 // nothing may land past the sizes the header documents: 23 bytes of mnemonic
 // text, 137 of operand text (three operands of the longest kind, 44
