@@ -97,6 +97,10 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
          HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) +
         (name << (8 * HeaderByte::Mnemonic));
     std::memcpy(&record, &header, sizeof(header));
+    // The length byte once more, on its own: a caller stepping through code
+    // reads it to find the next instruction, and a load from this store waits
+    // only for the length, not for the whole header word.
+    record.repeatAndLength = static_cast<uint8_t>(prefixes.repeat | (length << RepeatFlag::LengthShift));
     return true;
 }
 
