@@ -1,8 +1,10 @@
 #pragma once
 // The straight-line decoder: decodes an opcode by its operand form (see
-// decoder/operand_forms.h) without a branch or a call on the kind of
-// instruction. Most instructions take it; the rest go to their class handler.
+// decoder/operand_forms.h) with no call and, but for the groups whose reg
+// field picks a row of forms, no branch on the kind of instruction. Most
+// instructions take it; the rest go to their class handler.
 #include <cstdint>
+#include <cstring>
 
 #include "decoder/decoded_instruction.h"
 #include "decoder/form_decoder_tables.h"
@@ -20,9 +22,8 @@ struct PrefixBytes {
 // the decode window, writing the whole record. Returns false, with the record
 // untouched, when the opcode has no straight-line form or its reg field names
 // no instruction: its class handler decodes it then. Never reads past the
-// decode window.
-// Always inlined into the decode: it runs for most instructions, and a call
-// would save and restore most registers around it.
+// decode window. Always inlined into the decode: it runs for most
+// instructions, and a call would save and restore most registers around it.
 #if defined(__GNUC__)
 [[gnu::always_inline]]
 #endif
@@ -73,8 +74,7 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<uint32_t>(raw) << layout.signShift) >>
                                                  layout.signShift);
     head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form->dataMemorySize);
-    middle[OperandSource::Data] =
-        layout.middle | (raw & layout.dispMask);
+    middle[OperandSource::Data] = layout.middle | (raw & layout.dispMask);
     imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
 
 #if defined(__GNUC__) && !defined(__clang__)

@@ -1,12 +1,13 @@
 #pragma once
-// Operand forms: for every opcode (one-byte, and two-byte after 0Fh) whether
-// the straight-line decoder takes it and, if so, how its operands are made.
-// The straight-line decoder builds the same few candidate operands for every
-// instruction (the ModR/M reg and r/m operands, two registers fixed by the
-// opcode, the data after the addressing bytes) and each slot takes the one its
-// form names: no branch on the kind of instruction. The forms are derived at
-// compile time from the class and mnemonic tables the class handlers use, so
-// the two decoders cannot drift apart in what they name.
+// Operand forms: for every opcode (one-byte, two-byte after 0Fh, and two-byte
+// right behind an F3h) whether the straight-line decoder takes it and, if so,
+// how its operands are made; for the groups whose reg field decides the
+// operands, a row of eight forms. The straight-line decoder builds the same
+// few candidate operands for every instruction (the ModR/M reg and r/m
+// operands, two registers fixed by the opcode, the data after the addressing
+// bytes) and each slot takes the one its form names. The forms are derived at
+// compile time from the class and mnemonic tables the class handlers use, and
+// a test holds the two decoders to the same record for every encoding.
 #include <array>
 #include <cstdint>
 
@@ -29,13 +30,13 @@ constexpr unsigned kCount = 6;
 // the memory size a memory operand gets.
 namespace Sizing {
 enum : uint8_t {
-    None = 0,  // class bits 0, no memory size
-    Byte,      // 8-bit register, byte ptr
-    Full,      // 16- or 32-bit register and word or dword ptr, by the operand size
-    Word,      // 16-bit register, word ptr
-    Dword,     // 32-bit register, dword ptr
-    Segment,   // segment register
-    Mmx,       // mm register, qword ptr
+    None = 0,         // class bits 0, no memory size
+    Byte,             // 8-bit register, byte ptr
+    Full,             // 16- or 32-bit register and word or dword ptr, by the operand size
+    Word,             // 16-bit register, word ptr
+    Dword,            // 32-bit register, dword ptr
+    Segment,          // segment register
+    Mmx,              // mm register, qword ptr
     XmmScalar,        // xmm register, dword ptr
     BoundPair,        // memory only: dword or qword ptr (two bounds of the operand size)
     FarPointerMemory, // memory only: dword or (48-bit) ptr (offset of the operand size and a selector)
@@ -252,7 +253,8 @@ constexpr OperandForm RegRowForm(uint8_t row, uint8_t reg) {
             const uint8_t sized = WidthSizing(row == RegRow::Group3Full);
             const uint16_t name = MnemonicIndexOf(kGroup3MnemonicTable[reg]);
             if (name == Invalid) return HandlerForm();
-            if (name == Test) return RmDataForm(Test, sized, row == RegRow::Group3Full ? DataShape::ImmFull : DataShape::Imm8);
+            const uint8_t testData = row == RegRow::Group3Full ? DataShape::ImmFull : DataShape::Imm8;
+            if (name == Test) return RmDataForm(Test, sized, testData);
             return RmForm(name, sized);
         }
         case RegRow::PopRm: return reg == 0 ? RmForm(Pop, Sizing::Full) : HandlerForm();
@@ -306,9 +308,7 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
             const uint8_t memorySizing = opcode == 0x62   ? Sizing::BoundPair
                                          : opcode == 0x8D ? Sizing::Full
                                                           : Sizing::FarPointerMemory;
-            OperandForm form = RegRmForm(name, true, Sizing::Full, memorySizing);
-            form.memoryOnly = true;
-            return form;
+            return MemoryOnly(RegRmForm(name, true, Sizing::Full, memorySizing));
         }
         case OpcodeClass::MovRmImm: {
             OperandForm form = RmDataForm(Mov, sized, wide ? DataShape::ImmFull : DataShape::Imm8);
@@ -324,7 +324,8 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
             return WithFixedA(Slots(name, OperandSource::FixedA), (opcode >> 3) & 3, Sizing::Segment);
         case OpcodeClass::ReturnImm16: return WithData(Slots(name, OperandSource::Data), DataShape::Constant16);
         case OpcodeClass::Group1: {
-            const uint8_t data = !wide ? DataShape::Imm8 : (direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+            const uint8_t data =
+                !wide ? DataShape::Imm8 : (direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
             return WithGroup(RmDataForm(None, sized, data), FormGroup::Group1);
         }
         case OpcodeClass::ShiftOrGroup3:
@@ -406,8 +407,8 @@ constexpr OperandForm MmxForm(uint8_t second) {
     if (name == Movq) return RegRmForm(Movq, !store, Sizing::Mmx, Sizing::Mmx);
     if (name == None) {
         // 71-73: shift mm by an immediate, named by the reg field.
-        const uint8_t group = static_cast<uint8_t>(FormGroup::MmxWordShift + (second - 0x71));
-        if (second < 0x71 || second > 0x73) return HandlerForm();
+        if (second < kFirstShiftGroup || second > kLastShiftGroup) return HandlerForm();
+        const auto group = static_cast<uint8_t>(FormGroup::MmxWordShift + (second - kFirstShiftGroup));
         return WithGroup(RmDataForm(None, Sizing::Mmx, DataShape::Imm8), group);
     }
     return RegRmForm(name, true, Sizing::Mmx, Sizing::Mmx);
@@ -496,7 +497,8 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
             // Between a 32-bit register and a control register (cr0, cr2-cr4
             // exist) or a debug register; bit 1 set: into the special register.
             const bool debug = (second & 0x01) != 0;
-            OperandForm form = RegRmForm(name, (second & 0x02) != 0, debug ? Sizing::Debug : Sizing::Control, Sizing::Dword);
+            const uint8_t special = debug ? Sizing::Debug : Sizing::Control;
+            OperandForm form = RegRmForm(name, (second & 0x02) != 0, special, Sizing::Dword);
             form.registerOnly = true;
             form.validRegs = debug ? 0xFF : 0x1D;
             return form;

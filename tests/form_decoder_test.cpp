@@ -82,8 +82,10 @@ TEST(FormDecoder, EveryOpcodeDecodesAsItsClassHandlerDecodesIt) {
                             window[n++] = static_cast<uint8_t>(modrm);
                             window[n++] = sib;
                             // Displacement and data bytes with the sign bit set in some.
-                            for (uint8_t filler = 0x81; n < kDecodeWindow; filler = static_cast<uint8_t>(filler + 0x3B)) {
+                            uint8_t filler = 0x81;
+                            while (n < kDecodeWindow) {
                                 window[n++] = filler;
+                                filler = static_cast<uint8_t>(filler + 0x3B);
                             }
 
                             DecodedInstruction byForm;
