@@ -1,7 +1,7 @@
 #include "decoder/mmx_sse_decoder.h"
 
-#include "decoder/mnemonic_list.h"
 #include "decoder/media_names.h"
+#include "decoder/mnemonic_list.h"
 #include "decoder/mnemonic_tables.h"
 #include "decoder/modrm.h"
 
@@ -66,7 +66,6 @@ bool StoreShiftGroup(const uint8_t* bytes, DecodedInstruction* record, unsigned 
 bool HasScalarPrefix(const uint8_t* bytes, const DecodedInstruction& record) {
     return HasRepeatPrefix(record) && RepeatIsRep(record) && bytes[-1] == kRepPrefix;
 }
-
 
 }  // namespace
 
