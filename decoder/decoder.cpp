@@ -82,11 +82,6 @@ bool MarkInvalid(DecodedInstruction& record) {
 constexpr const OpcodeHandler* kHandlerTables[2] = {kOneByteHandlers, kTwoByteHandlers};
 constexpr const uint32_t* kMnemonicTables[2] = {kOneByteMnemonicTable, kTwoByteMnemonicTable};
 
-// `ifOne` for a one-byte opcode, `ifTwo` for a two-byte one, without a branch.
-constexpr unsigned SelectByMap(bool twoByte, unsigned ifOne, unsigned ifTwo) {
-    return ifOne ^ ((ifOne ^ ifTwo) & (0u - twoByte));
-}
-
 // Runs the handler of the opcode's class once the prefixes are known. 0Fh and
 // the byte after it select an entry of the two-byte table, any other opcode
 // one of the one-byte table, so every instruction costs one indirect call and
@@ -102,10 +97,10 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
     const uint8_t second = ctx.Opcode()[1];
     const uint8_t subClass = kTwoByteClassTable[second];
     const uint8_t twoByteEntry = subClass < kUnassignedTwoByteEntry ? subClass : kUnassignedTwoByteEntry;
-    const OpcodeHandler& handler = kHandlerTables[twoByte][SelectByMap(twoByte, opcodeClass, twoByteEntry)];
-    record.subClass = static_cast<uint8_t>(SelectByMap(twoByte, 0, subClass));
+    const OpcodeHandler& handler = kHandlerTables[twoByte][form_decoding::Select(twoByte, opcodeClass, twoByteEntry)];
+    record.subClass = static_cast<uint8_t>(form_decoding::Select(twoByte, 0, subClass));
     record.decodeFlags = static_cast<uint8_t>(twoByte) * DecodeFlag::TwoByteOpcode;
-    ctx.secondByte = static_cast<uint8_t>(SelectByMap(twoByte, 0, second));
+    ctx.secondByte = static_cast<uint8_t>(form_decoding::Select(twoByte, 0, second));
     ctx.wide = (ctx.opcode & 0x01 & static_cast<uint8_t>(handler.wideInBit0)) != 0;
     ctx.direction = ((ctx.opcode >> 1) & 0x01 & static_cast<uint8_t>(handler.directionInBit1)) != 0;
     AddInstructionLength(record, 1u + twoByte);
@@ -114,7 +109,7 @@ Outcome DecodeOpcode(DecodeContext& ctx) {
     // handlers that name the instruction themselves overwrite it (their opcodes
     // have no table name or one the handler adjusts), and the invalid path
     // names every instruction it takes INVALID.
-    ctx.Name(MnemonicIndexOf(kMnemonicTables[twoByte][SelectByMap(twoByte, ctx.opcode, second)]));
+    ctx.Name(MnemonicIndexOf(kMnemonicTables[twoByte][form_decoding::Select(twoByte, ctx.opcode, second)]));
     return handler.handle(ctx);
 }
 
