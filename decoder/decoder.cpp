@@ -149,6 +149,16 @@ template <bool kUseForms>
 inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode) {
     if (bytes == nullptr || record == nullptr) return false;
 
+    // Most instructions have no prefix: their sizes are the mode's, and the
+    // straight-line decoder is inlined for them with every prefix term known.
+    if (kOneByteClassTable[bytes[0]] != OpcodeClass::Prefix) [[likely]] {
+        const EffectiveSizes sizes{is32BitMode, is32BitMode};
+        if (!kUseForms || !DecodeByForm(bytes, 0, PrefixBytes{}, false, *record, sizes)) {
+            return DecodeByHandler(bytes, 0, PrefixBytes{}, *record, sizes);
+        }
+        return true;  // at most 12 bytes without a prefix
+    }
+
     // The prefixes are gathered apart from the record: the straight-line
     // decoder writes the whole record at once.
     PrefixBytes prefixes{};
@@ -162,8 +172,9 @@ inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32Bi
         ++position;
     }
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
+    const bool repBeforeOpcode = bytes[position - 1] == 0xF3;
 
-    if (!kUseForms || !DecodeByForm(bytes, position, prefixes, *record, sizes)) {
+    if (!kUseForms || !DecodeByForm(bytes, position, prefixes, repBeforeOpcode, *record, sizes)) {
         return DecodeByHandler(bytes, position, prefixes, *record, sizes);
     }
     if (InstructionLength(*record) > kMaxInstructionLength) return MarkInvalid(*record);

@@ -18,7 +18,8 @@ struct PrefixBytes {
     uint8_t repeat;
 };
 
-// Decodes the opcode at bytes[position], after `position` prefixes, within
+// Decodes the opcode at bytes[position], after `position` prefixes (the last
+// of them an F3h when `repBeforeOpcode`), within
 // the decode window, writing the whole record. Returns false, with the record
 // untouched, when the opcode has no straight-line form or its reg field names
 // no instruction: its class handler decodes it then. Never reads past the
@@ -27,15 +28,13 @@ struct PrefixBytes {
 #if defined(__GNUC__)
 [[gnu::always_inline]]
 #endif
-inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes prefixes, DecodedInstruction& record,
-                         EffectiveSizes sizes) {
+inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes prefixes, bool repBeforeOpcode,
+                         DecodedInstruction& record, EffectiveSizes sizes) {
     using namespace form_decoding;
     const uint8_t opcode = bytes[position];
     const uint8_t second = bytes[position + 1];
     const bool twoByte = opcode == 0x0F;
-    // An F3h right before 0Fh selects the scalar SSE forms. Without prefixes
-    // the byte looked at is the opcode itself, which is no F3h.
-    const bool repBeforeOpcode = bytes[position - (position != 0)] == 0xF3;
+    // An F3h right before 0Fh selects the scalar SSE forms.
     const unsigned map = twoByte + (twoByte & repBeforeOpcode);
     const StraightForm* form = &kStraightForms[sizes.operand32][map][Select(twoByte, opcode, second)];
     const unsigned modrmAt = position + 1 + twoByte;
