@@ -96,10 +96,9 @@ bool FormatInstruction(const DecodedInstruction* instruction, char* mnemonicText
         if (count >= 2) return CutAt(first);
         second = first;
     }
-    const size_t firstLength = static_cast<size_t>(first - start);
-    const size_t secondLength = static_cast<size_t>(second - start);
-    char* end = start + ((firstLength & (0 - static_cast<size_t>(count == 1))) |
-                         (secondLength & (0 - static_cast<size_t>(count >= 2))));
+    // By the count (at most 3, checked above): one load, no arithmetic on it.
+    char* const ends[kOperandSlots + 1] = {start, first, second, second};
+    char* end = ends[count];
     if (count > 2) [[unlikely]] {
         end[0] = ',';
         end[1] = ' ';
