@@ -19,12 +19,12 @@ struct PrefixBytes {
 };
 
 // Decodes the opcode at bytes[position], after `position` prefixes (the last
-// of them an F3h when `repBeforeOpcode`), within
-// the decode window, writing the whole record. Returns false, with the record
-// untouched, when the opcode has no straight-line form or its reg field names
-// no instruction: its class handler decodes it then. Never reads past the
-// decode window. Always inlined into the decode: it runs for most
-// instructions, and a call would save and restore most registers around it.
+// of them an F3h when `repBeforeOpcode`), within the decode window, writing
+// the whole record. Returns false, with the record untouched, when the opcode
+// has no straight-line form or its reg field names no instruction: its class
+// handler decodes it then. Never reads past the decode window. Always inlined
+// into the decode: it runs for most instructions, and a call would save and
+// restore most registers around it.
 #if defined(__GNUC__)
 [[gnu::always_inline]]
 #endif
