@@ -1,8 +1,10 @@
-# Vexa: `make run` starts the workbench, `make test` builds everything and runs every test.
+# Vexa: `make run` starts the workbench, `make web` serves it as a web page,
+# `make test` builds everything and runs every test.
 BUILD   ?= build
 NATIVE  := $(BUILD)/native
 WIN     := $(BUILD)/win
 WIN64   := $(BUILD)/win64
+WEB     := $(BUILD)/web
 JOBS    ?= $(shell nproc)
 TOOLCHAIN := cmake/mingw-i686.cmake
 TOOLCHAIN64 := cmake/mingw-x86_64.cmake
@@ -13,7 +15,7 @@ TOOLCHAIN64 := cmake/mingw-x86_64.cmake
 WINE32 := /usr/lib/wine/wine
 WINE_TREE = $(if $(shell $(WINE32) --version >/dev/null 2>&1 && echo ok),$(WIN),$(WIN64))
 
-.PHONY: all deps native windows test run check-display screenshot clean fuzz fuzz-build fuzz-check bench
+.PHONY: all deps native windows web web-build test run check-display screenshot clean fuzz fuzz-build fuzz-check bench
 
 all: native windows
 
@@ -21,7 +23,8 @@ deps:
 	@scripts/install-deps.sh
 
 native: deps
-	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_WINDOWS_BUILD_DIR=$(abspath $(WINE_TREE))
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_WINDOWS_BUILD_DIR=$(abspath $(WINE_TREE)) \
+	  -DVEXA_WEB_PAGE_DIR=$(abspath $(WEB)/page)
 	cmake --build $(NATIVE) -j $(JOBS)
 
 windows: deps
@@ -53,7 +56,19 @@ check-display:
 screenshot: windows
 	scripts/screenshot.sh $(WINE_TREE)/bin $(BUILD)/screenshot docs/workbench.png
 
-test: windows native
+# The workbench as a static web page (WebAssembly), in $(WEB)/page; `make web`
+# serves it on localhost. Debian's emscripten finds its node-acorn by NODE_PATH.
+WEB_PORT ?= 8000
+EMCC_ENV := NODE_PATH=/usr/share/nodejs
+web-build: deps
+	$(EMCC_ENV) emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel
+	$(EMCC_ENV) cmake --build $(WEB) -j $(JOBS)
+
+web: web-build
+	@echo "web: the workbench is at http://localhost:$(WEB_PORT)/ (Ctrl-C stops the server)"
+	cd $(WEB)/page && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+test: windows native web-build
 	@$(MAKE) --no-print-directory fuzz-check
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 	@cat $(NATIVE)/tests/differential/differential-summary.txt 2>/dev/null || true

@@ -12,6 +12,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth imagemagick
   python3
+  emscripten node-acorn nodejs chromium
 )
 
 sudo_cmd=()
@@ -31,8 +32,20 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Debian's nodejs comes without npm; other builds of it carry their own.
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 
-echo "install-deps: installing ${missing[*]}"
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The page tests' Playwright (playwright-core only: it drives the system
+# Chromium and downloads no browser), as pinned by the lock file.
+web_tests="$(cd "$(dirname "$0")/../tests/web" && pwd)"
+if [ ! -f "$web_tests/node_modules/.package-lock.json" ] ||
+   [ "$web_tests/package-lock.json" -nt "$web_tests/node_modules/.package-lock.json" ]; then
+  echo "install-deps: npm ci in tests/web"
+  (cd "$web_tests" && npm ci --no-audit --no-fund --loglevel=error)
+fi
