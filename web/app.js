@@ -113,9 +113,72 @@
     return vexa.ccall('vexa_load', 'string', ['string', 'number', 'number'], [hex, mode32, upperCase]);
   }
 
+  const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
+  const roleClass = (role) => 'role-' + role.toLowerCase().replace(/[^a-z]/g, '');
+
+  // Replaces only the children whose markup changed: a click changes a byte
+  // or two of the encoding, and laying out fresh text is what costs.
+  function patchChildren(parent, markup) {
+    for (let i = 0; i < markup.length; ++i) {
+      const old = parent.children[i];
+      if (old && old.vexaMarkup === markup[i]) continue;
+      const template = document.createElement('template');
+      template.innerHTML = markup[i];
+      const node = template.content.firstElementChild;
+      node.vexaMarkup = markup[i];
+      if (old) parent.replaceChild(node, old);
+      else parent.appendChild(node);
+    }
+    while (parent.children.length > markup.length) parent.lastElementChild.remove();
+  }
+
+  const setText = (element, text) => {
+    if (element.textContent !== text) element.textContent = text;
+  };
+
+  // The encoding as the binding lays it out: the bytes in their role colours,
+  // then the bit fields; each names the controls that hold it.
+  let shownBreakdown = '';
   function showBreakdown() {
-    if (typeof vexa._vexa_breakdown !== 'function') return;
-    breakdown.innerHTML = vexa.UTF8ToString(vexa._vexa_breakdown());
+    const json = vexa.UTF8ToString(vexa._vexa_breakdown());
+    if (json === shownBreakdown) return;
+    shownBreakdown = json;
+    const encoding = JSON.parse(json);
+    const part = (name) => breakdown.querySelector(`.${name}`);
+    if (!part('chips')) {
+      breakdown.innerHTML = '<p class="note"></p><div class="chips" aria-label="bytes by role"></div>' +
+        '<p class="invalid"></p><table class="byte-table"><caption></caption><tbody></tbody></table>' +
+        '<div class="field-sections"></div><p class="sizes"></p>';
+    }
+    const bytes = encoding.bytes || [];
+    const targets = (controls) => escape(controls.join(' '));
+    setText(part('note'), encoding.note || '');
+    patchChildren(part('chips'), bytes.map((b) =>
+      `<span class="chip ${roleClass(b.role)}${b.given ? '' : ' zero-fill'}" data-highlight="${targets(b.controls)}" ` +
+      `title="${escape(b.role)}: ${escape(b.what)}">${escape(b.hex)}</span>`));
+    setText(part('invalid'), encoding.invalid ? `INVALID: ${encoding.invalid}` : '');
+    setText(part('byte-table').caption, encoding.length ? `bytes (${encoding.length})` : '');
+    patchChildren(part('byte-table').tBodies[0], bytes.map((b) => `<tr data-highlight="${targets(b.controls)}">` +
+      `<td class="at">${b.at}</td><td class="hex">${escape(b.hex)}</td>` +
+      `<td><span class="role ${roleClass(b.role)}">${escape(b.role)}</span></td>` +
+      `<td>${escape(b.what)}${b.given ? '' : ' <em>(not composed: read as 00)</em>'}</td></tr>`));
+    patchChildren(part('field-sections'), (encoding.fields || []).map((f) =>
+      `<section><h3>${escape(f.title)}</h3><table class="fields"><tbody>` +
+      f.fields.map((x) => `<tr data-highlight="${targets(x.controls)}"><td class="name">${escape(x.name)}</td>` +
+        `<td class="hex">${escape(x.bits)}</td><td class="range">${escape(x.range)}</td>` +
+        `<td>${escape(x.meaning)}</td></tr>`).join('') + '</tbody></table></section>'));
+    setText(part('sizes'), encoding.sizes || '');
+  }
+
+  // Hovering a byte or a field of the breakdown marks the controls that hold it.
+  let highlighted = [];
+  function highlight(event) {
+    for (const element of highlighted) element.classList.remove('highlight');
+    const source = event.target.closest ? event.target.closest('[data-highlight]') : null;
+    highlighted = source && event.type !== 'mouseleave'
+      ? source.dataset.highlight.split(' ').filter(Boolean).map((id) => controls.get(Number(id))).filter(Boolean)
+      : [];
+    for (const element of highlighted) element.classList.add('highlight');
   }
 
   // The link follows the composer one step behind the page: a history entry
@@ -240,6 +303,8 @@
       editor.addEventListener('contextmenu', (event) => event.preventDefault());
     }
     bytesForm.addEventListener('submit', onLoadBytes);
+    breakdown.addEventListener('mouseover', highlight);
+    breakdown.addEventListener('mouseleave', highlight);
     window.addEventListener('popstate', () => loadFragment(location.hash));
     document.body.classList.add('ready');
     controls.get(1012).focus({ preventScroll: true });  // the dialog's first tab stop

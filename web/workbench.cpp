@@ -16,8 +16,14 @@
 #include "composer/start_composer.h"
 #include "composer/toggle_bit.h"
 #include "decoder/decoder.h"
+#include "decoder/encoding_layout.h"
+#include "decoder/mnemonic_list.h"
 #include "hexedit/hex_edit_model.h"
+#include "tools/vexa_decode/byte_layout.h"
+#include "tools/vexa_decode/class_forms.h"
 #include "tools/vexa_decode/hex_input.h"
+#include "tools/vexa_decode/modrm_fields.h"
+#include "tools/vexa_decode/opcode_fields.h"
 #include "web/page_controls.h"
 
 namespace vexa {
@@ -321,6 +327,289 @@ std::string Fragment() {
     return out + bytes;
 }
 
+// ---- the breakdown: the encoding of what the composer shows, from the
+// decoder's layout, as JSON for the page to draw ----
+
+class Json {
+public:
+    Json& Bool(bool value) {
+        Separate();
+        out_ += value ? "true" : "false";
+        return *this;
+    }
+    Json& Key(const char* key) {
+        Separate();
+        out_ += '"';
+        out_ += key;
+        out_ += "\":";
+        fresh_ = true;
+        return *this;
+    }
+    Json& String(const std::string& text) {
+        Separate();
+        out_ += '"';
+        for (const char c : text) {
+            if (c == '"' || c == '\\') out_ += '\\';
+            if (c == '\t') {
+                out_ += "\\t";
+                continue;
+            }
+            if (static_cast<unsigned char>(c) < 0x20) continue;
+            out_ += c;
+        }
+        out_ += '"';
+        return *this;
+    }
+    Json& Number(unsigned value) {
+        Separate();
+        out_ += std::to_string(value);
+        return *this;
+    }
+    Json& Open(char bracket) {
+        Separate();
+        out_ += bracket;
+        fresh_ = true;
+        return *this;
+    }
+    Json& Close(char bracket) {
+        out_ += bracket;
+        fresh_ = false;
+        return *this;
+    }
+    const std::string& Text() const { return out_; }
+
+private:
+    void Separate() {
+        if (!fresh_) out_ += ',';
+        fresh_ = false;
+    }
+    std::string out_;
+    bool fresh_ = true;
+};
+
+std::string Binary(unsigned value, unsigned width) {
+    std::string text;
+    for (unsigned bit = width; bit-- > 0;) text += (value >> bit) & 1 ? '1' : '0';
+    return text;
+}
+
+// Where the composition put each part, so that a byte of the layout can name
+// the control that holds it.
+struct ComposedParts {
+    unsigned count = 0;     // composed bytes
+    unsigned prefixes = 0;  // prefix bytes at the start
+    unsigned opcode2At = 0, modrmAt = 0, sibAt = 0, dispAt = 0, immAt = 0;
+    unsigned dispCount = 0, immCount = 0;
+    bool opcode2 = false, modrm = false, sib = false;
+};
+
+ComposedParts PartsOf(unsigned count) {
+    const ComposerState& state = workbench.state;
+    ComposedParts parts;
+    parts.count = count;
+    parts.opcode2 = state.opcode2Used;
+    parts.modrm = state.modrmUsed;
+    parts.sib = state.modrmUsed && state.sibUsed;
+    parts.dispCount = state.dispUsed ? workbench.view.EditorSize(ByteEditor::Displacement) : 0;
+    parts.immCount = state.immUsed ? workbench.view.EditorSize(ByteEditor::Immediate) : 0;
+    const unsigned afterPrefixes = 1 + parts.opcode2 + parts.modrm + parts.sib + parts.dispCount + parts.immCount;
+    parts.prefixes = count >= afterPrefixes ? count - afterPrefixes : 0;
+    parts.opcode2At = parts.prefixes + 1;
+    parts.modrmAt = parts.opcode2At + parts.opcode2;
+    parts.sibAt = parts.modrmAt + parts.modrm;
+    parts.dispAt = parts.sibAt + parts.sib;
+    parts.immAt = parts.dispAt + parts.dispCount;
+    return parts;
+}
+
+void BitButtons(Json& json, int rowFirst, unsigned highBit, unsigned lowBit) {
+    for (unsigned bit = highBit + 1; bit-- > lowBit;) json.Number(static_cast<unsigned>(rowFirst) + 7 - bit);
+}
+
+// The controls that hold the byte at `offset` of the composition.
+void ControlsOf(Json& json, const ComposedParts& parts, const uint8_t* window, unsigned offset) {
+    if (offset >= parts.count) return;  // read from the zero fill
+    if (offset < parts.prefixes) {
+        for (const PrefixButton& button : kPrefixButtons) {
+            if (PrefixByteOf(button) == window[offset]) json.Number(static_cast<unsigned>(button.id));
+        }
+    } else if (offset == parts.prefixes) {
+        BitButtons(json, IDC_OPCODE1_BITS, 7, 0);
+    } else if (parts.opcode2 && offset == parts.opcode2At) {
+        BitButtons(json, IDC_OPCODE2_BITS, 7, 0);
+    } else if (parts.modrm && offset == parts.modrmAt) {
+        BitButtons(json, IDC_MODRM_BITS, 7, 0);
+    } else if (parts.sib && offset == parts.sibAt) {
+        BitButtons(json, IDC_SIB_BITS, 7, 0);
+    } else if (offset >= parts.dispAt && offset < parts.dispAt + parts.dispCount) {
+        json.Number(IDC_DISPLACEMENT);
+    } else if (offset >= parts.immAt && offset < parts.immAt + parts.immCount) {
+        json.Number(IDC_IMMEDIATE);
+    }
+}
+
+// The role names of vexa-decode --explain.
+struct DataRole {
+    const char* role;
+    const char* what;
+};
+constexpr std::array<DataRole, 8> kDataRoles{{
+    {"immediate", ""},  // DataMeaning::None: not used
+    {"immediate", "value"},
+    {"immediate", "imm8, sign-extended"},
+    {"displacement", "branch displacement"},
+    {"displacement", "memory offset"},
+    {"immediate", "16-bit constant"},
+    {"immediate", "far pointer offset"},
+    {"immediate", "far pointer selector"},
+}};
+static_assert(kDataRoles.size() == DataMeaning::PointerSelector + 1);
+
+constexpr std::array<const char*, 11> kInvalidCauses{
+    "",
+    "a fifteenth prefix byte",
+    "longer than 15 bytes",
+    "no instruction has this opcode",
+    "the opcode does not define this reg field",
+    "there is no such control register",
+    "a register where only memory is allowed",
+    "memory where only a register is allowed",
+    "these x87 escape bytes name no instruction",
+    "this MMX opcode names no instruction",
+    "F3 0F xx outside the scalar single-precision forms",
+};
+static_assert(kInvalidCauses.size() == InvalidCause::SseForm + 1);
+
+void ByteEntry(Json& json, const ComposedParts& parts, const uint8_t* window, ByteSpan span, const char* role,
+               const std::string& what) {
+    if (span.count == 0) return;
+    json.Open('{').Key("at").Number(span.offset).Key("hex").String(HexList(window + span.offset, span.count));
+    json.Key("role").String(role).Key("what").String(what).Key("given").Bool(span.offset + span.count <= parts.count);
+    json.Key("controls").Open('[');
+    for (unsigned i = 0; i < span.count; ++i) ControlsOf(json, parts, window, span.offset + i);
+    json.Close(']').Close('}');
+}
+
+void FieldEntry(Json& json, const std::string& name, const std::string& bits, const std::string& range,
+                const std::string& meaning, int rowFirst, unsigned highBit, unsigned lowBit) {
+    json.Open('{').Key("name").String(name).Key("bits").String(bits).Key("range").String(range);
+    json.Key("meaning").String(meaning).Key("controls").Open('[');
+    BitButtons(json, rowFirst, highBit, lowBit);
+    json.Close(']').Close('}');
+}
+
+void ByteFieldsEntry(Json& json, const char* title, uint8_t byte, const cli::ByteFields& fields, int rowFirst) {
+    json.Open('{').Key("title").String(std::string(title) + " " + HexList(&byte, 1) + " = " + Binary(byte >> 6, 2) +
+                                       " " + Binary((byte >> 3) & 7, 3) + " " + Binary(byte & 7, 3));
+    json.Key("fields").Open('[');
+    constexpr unsigned kHigh[] = {7, 5, 2}, kLow[] = {6, 3, 0};
+    for (unsigned i = 0; i < fields.size(); ++i) {
+        FieldEntry(json, fields[i].name, fields[i].bits, fields[i].range, fields[i].meaning, rowFirst, kHigh[i],
+                   kLow[i]);
+    }
+    json.Close(']').Close('}');
+}
+
+std::string OpcodeWhat(const DecodedInstruction& record, bool secondByte) {
+    const char* form = secondByte ? cli::TwoByteClassForm(record.subClass) : cli::OneByteClassForm(record.opcodeClass);
+    std::string what = IsInvalid(record) ? "INVALID" : MnemonicText(record.mnemonic);
+    what += ", class " + std::to_string(secondByte ? record.subClass : record.opcodeClass);
+    if (form != nullptr && *form != '\0') what += std::string(": ") + form;
+    return what;
+}
+
+std::string Breakdown() {
+    const ComposerState& state = workbench.state;
+    Json json;
+    json.Open('{');
+    if (IsPrefixValue(state.opcode1)) {
+        json.Key("note").String(std::string("The first code byte holds a prefix: ") +
+                                PrefixDescription(state.opcode1) + ". Prefixes go in with the buttons above.");
+        return json.Close('}').Text();
+    }
+    uint8_t window[kCompositionSize];
+    const unsigned count = Compose(window);
+    DecodedInstruction record{};
+    EncodingLayout layout{};
+    if (count == 0 || !DecodeInstructionLayout(window, &record, &layout, state.mode32)) {
+        json.Key("note").String("The decoder reported a failure: there is no breakdown.");
+        return json.Close('}').Text();
+    }
+    const ComposedParts parts = PartsOf(count);
+    const bool secondByte = layout.opcode.count == 2;
+
+    json.Key("length").Number(layout.length);
+    if (layout.invalidCause != InvalidCause::None) {
+        json.Key("invalid").String(kInvalidCauses[layout.invalidCause < kInvalidCauses.size() ? layout.invalidCause : 0]);
+    }
+    json.Key("bytes").Open('[');
+    for (unsigned i = 0; i < layout.prefixCount; ++i) {
+        const char* description = PrefixDescription(window[i]);
+        ByteEntry(json, parts, window, ByteSpan{static_cast<uint8_t>(i), 1}, "prefix",
+                  description != nullptr ? description : "prefix");
+    }
+    if (layout.opcode.count != 0) {
+        ByteEntry(json, parts, window, ByteSpan{layout.opcode.offset, 1}, "opcode",
+                  secondByte ? "two-byte escape, class 24" : OpcodeWhat(record, false));
+        if (secondByte) {
+            ByteEntry(json, parts, window, ByteSpan{static_cast<uint8_t>(layout.opcode.offset + 1), 1}, "opcode",
+                      OpcodeWhat(record, true));
+        }
+    }
+    const auto fieldsText = [&](const ByteSpan& span, const char* a, const char* b, const char* c) {
+        if (span.count == 0) return std::string();
+        const uint8_t byte = window[span.offset];
+        return std::string(a) + " " + Binary(byte >> 6, 2) + ", " + b + " " + Binary((byte >> 3) & 7, 3) + ", " + c +
+               " " + Binary(byte & 7, 3);
+    };
+    ByteEntry(json, parts, window, layout.modRM, "ModR/M", fieldsText(layout.modRM, "mod", "reg", "r/m"));
+    ByteEntry(json, parts, window, layout.sib, "SIB", fieldsText(layout.sib, "scale", "index", "base"));
+    ByteEntry(json, parts, window, layout.displacement, "displacement", "memory displacement");
+    for (unsigned i = 0; i < layout.dataCount && i < 2; ++i) {
+        const uint8_t meaning = layout.dataMeaning[i] < kDataRoles.size() ? layout.dataMeaning[i] : 0;
+        ByteEntry(json, parts, window, layout.data[i], kDataRoles[meaning].role, kDataRoles[meaning].what);
+    }
+    json.Close(']');
+
+    // The bit fields, as --explain gives them, over the bit buttons that hold them.
+    json.Key("fields").Open('[');
+    const cli::DecodedWindow decoded{window, count, state.mode32, &record};
+    const bool tooLong =
+        layout.invalidCause == InvalidCause::TooManyPrefixes || layout.invalidCause == InvalidCause::TooLong;
+    if (layout.opcode.count != 0 && !tooLong) {
+        const uint8_t* opcode = window + layout.opcode.offset;
+        const cli::OpcodeFields fields = cli::FieldsOfOpcode(record, opcode);
+        const int row = fields.secondByte ? IDC_OPCODE2_BITS : IDC_OPCODE1_BITS;
+        std::string title = "opcode " + std::string(fields.secondByte ? "0F, second byte " : "") +
+                            HexList(&fields.byte, 1) + " = " + Binary(fields.byte, 8);
+        if (fields.count > 0) title += " = " + fields.pattern;
+        json.Open('{').Key("title").String(title).Key("fields").Open('[');
+        const bool operand32 = ComputeEffectiveSizes(state.mode32, record.prefixFlags).operand32;
+        for (unsigned i = 0; i < fields.count && i < fields.fields.size(); ++i) {
+            const cli::OpcodeField& field = fields.fields[i];
+            const std::string range = field.highBit == field.lowBit
+                                          ? "bit " + std::to_string(field.highBit)
+                                          : "bits " + std::to_string(field.highBit) + "-" + std::to_string(field.lowBit);
+            FieldEntry(json, field.name, Binary(field.value, field.highBit - field.lowBit + 1u), range,
+                       cli::FieldMeaning(field, record, opcode, operand32), row, field.highBit, field.lowBit);
+        }
+        json.Close(']').Close('}');
+    }
+    if (layout.modRM.count != 0 && !tooLong) {
+        ByteFieldsEntry(json, "ModR/M", window[layout.modRM.offset], cli::ModRMFields(decoded, layout.modRM.offset),
+                        IDC_MODRM_BITS);
+        if (layout.sib.count != 0) {
+            ByteFieldsEntry(json, "SIB", window[layout.sib.offset], cli::SibFields(decoded, layout.modRM.offset),
+                            IDC_SIB_BITS);
+        }
+    }
+    json.Close(']');
+    const EffectiveSizes sizes = ComputeEffectiveSizes(state.mode32, record.prefixFlags);
+    json.Key("sizes").String(std::string("operand size ") + (sizes.operand32 ? "32" : "16") + "-bit, address size " +
+                             (sizes.address32 ? "32" : "16") + "-bit");
+    return json.Close('}').Text();
+}
+
 }  // namespace
 }  // namespace vexa
 
@@ -403,6 +692,11 @@ const char* vexa_load(const char* hex, int mode32, int upperCase) {
 
 const char* vexa_fragment() {
     workbench.text = vexa::Fragment();
+    return workbench.text.c_str();
+}
+
+const char* vexa_breakdown() {
+    workbench.text = vexa::Breakdown();
     return workbench.text.c_str();
 }
 }

@@ -39,4 +39,14 @@ const char* vexa_load(const char* hex, int mode32, int upperCase);
 // The state as a link fragment: "32/66-89-40-12", "16u/90" (mode, 'u' for
 // upper case, the bytes composed).
 const char* vexa_fragment();
+
+// The encoding of the instruction shown, from the decoder's layout, as JSON:
+//   {"length":N, "invalid":"why" (only when INVALID),
+//    "bytes":[{"at","hex","role","what","given","controls":[ids]}...],
+//    "fields":[{"title","fields":[{"name","bits","range","meaning","controls"}]}...],
+//    "sizes":"operand size 16-bit, address size 32-bit"}
+// or {"note":"..."} when there is nothing to lay out. Roles are those of
+// vexa-decode --explain; "controls" are the ids of the buttons and editors
+// that hold the bytes or bits.
+const char* vexa_breakdown();
 }

@@ -23,7 +23,8 @@ const kOpcode1 = 1013, kOpcode2 = 1021, kOpcode3 = 1029, kModRM = 1037, kSib = 1
 const sel = (id) => `[data-control-id="${id}"]`;
 
 async function openPage(browser, hash = '') {
-  const page = await browser.newPage({ viewport: { width: 1280, height: 1100 } });
+  // Tall enough that nothing scrolls: a click lands where it was aimed.
+  const page = await browser.newPage({ viewport: { width: 1280, height: 2400 } });
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error.message));
   page.on('console', (message) => {
@@ -401,6 +402,58 @@ test('the link holds mode, case and bytes; Back and Forward step through changes
   await page.goForward();
   await page.goForward();
   assert.equal(await text(page, 1000), 'MOV\tWORD PTR [EAX+12], AX');
+});
+
+// The role of every byte as vexa-decode --explain lists it, offset -> role:
+// for an INVALID result, of the bytes the decoder read.
+function explainedRoles(mode, hex) {
+  const output = execFileSync(vexaDecode, ['--explain', `--${mode}`, ...hex.split(' ')]).toString();
+  const roles = {};
+  const lines = output.split('\n');
+  const heading = lines.find((l) => l.startsWith('read (')) || lines.find((l) => l.startsWith('bytes ('));
+  for (let i = lines.indexOf(heading) + 1; /^\s+\d/.test(lines[i]); ++i) {
+    const [, first, last, role] = /^\s+(\d+)(?:-(\d+))?\s+(?:[0-9A-F]{2} )*[0-9A-F]{2}\s+(\S+)/.exec(lines[i]);
+    for (let at = Number(first); at <= Number(last ?? first); ++at) roles[at] = role;
+  }
+  return roles;
+}
+
+test('the breakdown gives each byte the role --explain gives it', async (page, browser) => {
+  const cases = [
+    [32, '66 C7 44 8B 12 34 12'], [16, '89 40 12'], [32, '0F 85 78 56 34 12'], [16, 'EA 11 22 33 44'],
+    [32, '8B 04 25 78 56 34 12'], [16, 'C8 34 12'], [32, 'F3 A5'], [32, '83 C0 FF'], [16, 'C2 34 12'],
+    [32, 'A1 78 56 34 12'], [32, '0F B6 C0'], [32, 'D9 E8'], [32, 'F3 0F 58 C1'], [16, '26 F0 FF 06 34 12'],
+    [32, '6B 44 24 08 7F'], [16, '0F C8'], [32, '0F 01 D0'],
+  ];
+  for (const [mode, hex] of cases) {
+    const shown = await openPage(browser, `#${mode}/${hex.replaceAll(' ', '-')}`);
+    const chips = await shown.$$eval('[data-role="breakdown"] tr[data-highlight]', (rows) => rows
+      .filter((r) => r.closest('.byte-table'))
+      .map((r) => ({ at: Number(r.cells[0].textContent), count: r.cells[1].textContent.split(' ').length,
+        role: r.cells[2].textContent })));
+    const roles = {};
+    for (const { at, count, role } of chips) for (let i = 0; i < count; ++i) roles[at + i] = role;
+    assert.deepEqual(roles, explainedRoles(mode, hex), `${mode}-bit ${hex}`);
+    assert.deepEqual(shown.errors, []);
+    await shown.close();
+  }
+
+  // Hovering a byte marks the controls that hold it; a field, its bits.
+  await page.goto(pageUrl + '#32/66-C7-44-8B-12-34-12');
+  await page.waitForSelector('body.ready');
+  const marked = () => page.$$eval('.highlight', (e) => e.map((x) => Number(x.dataset.controlId)).sort((a, b) => a - b));
+  await page.hover('.byte-table tr:nth-child(3)');  // 44, ModR/M
+  assert.deepEqual(await marked(), [1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044]);
+  await page.hover('.byte-table tr:nth-child(1)');  // 66
+  assert.deepEqual(await marked(), [1009]);
+  await page.hover('.byte-table tr:nth-child(6)');  // 34 12, the immediate editor
+  assert.deepEqual(await marked(), [1054]);
+  await page.hover('td.name:text-is("w")');  // the opcode's w bit
+  assert.deepEqual(await marked(), [1020]);
+  await page.hover('td.name:text-is("index")');  // SIB bits 5-3
+  assert.deepEqual(await marked(), [1047, 1048, 1049]);
+  await page.hover('h1');
+  assert.deepEqual(await marked(), []);
 });
 
 test('the page is small and all its files are local', async () => {
