@@ -15,7 +15,7 @@ TOOLCHAIN64 := cmake/mingw-x86_64.cmake
 WINE32 := /usr/lib/wine/wine
 WINE_TREE = $(if $(shell $(WINE32) --version >/dev/null 2>&1 && echo ok),$(WIN),$(WIN64))
 
-.PHONY: all deps native windows web web-build test run check-display screenshot clean fuzz fuzz-build fuzz-check bench
+.PHONY: all deps native windows web web-build web-screenshot test run check-display screenshot clean fuzz fuzz-build fuzz-check bench
 
 all: native windows
 
@@ -67,6 +67,10 @@ web-build: deps
 web: web-build
 	@echo "web: the workbench is at http://localhost:$(WEB_PORT)/ (Ctrl-C stops the server)"
 	cd $(WEB)/page && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# The README's picture of the page (docs/web-page.png), in headless Chromium.
+web-screenshot: web-build
+	cd tests/web && node screenshot.js $(abspath $(WEB)/page) $(abspath docs/web-page.png)
 
 test: windows native web-build
 	@$(MAKE) --no-print-directory fuzz-check

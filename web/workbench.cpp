@@ -564,10 +564,18 @@ std::string Breakdown() {
     };
     ByteEntry(json, parts, window, layout.modRM, "ModR/M", fieldsText(layout.modRM, "mod", "reg", "r/m"));
     ByteEntry(json, parts, window, layout.sib, "SIB", fieldsText(layout.sib, "scale", "index", "base"));
-    ByteEntry(json, parts, window, layout.displacement, "displacement", "memory displacement");
+    // A run's value, lowest byte first: "1234h".
+    const auto value = [&](const ByteSpan& span) {
+        std::string digits;
+        for (unsigned i = span.count; i-- > 0;) digits += HexList(window + span.offset + i, 1);
+        return " " + digits + "h";
+    };
+    ByteEntry(json, parts, window, layout.displacement, "displacement",
+              "memory displacement" + value(layout.displacement));
     for (unsigned i = 0; i < layout.dataCount && i < 2; ++i) {
         const uint8_t meaning = layout.dataMeaning[i] < kDataRoles.size() ? layout.dataMeaning[i] : 0;
-        ByteEntry(json, parts, window, layout.data[i], kDataRoles[meaning].role, kDataRoles[meaning].what);
+        ByteEntry(json, parts, window, layout.data[i], kDataRoles[meaning].role,
+                  kDataRoles[meaning].what + value(layout.data[i]));
     }
     json.Close(']');
 
