@@ -13,7 +13,7 @@ mkdir -p "$work"
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log"
 
 # Exactly the public headers, and the tool when the tree built it.
-headers=$(cd "$prefix/include/vexa" && find . -type f | sort | tr '\n' ' ')
+headers=$(cd "$prefix/include/vexa" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
 expected="./decoder/decoded_instruction.h ./decoder/decoder.h ./decoder/encoding_layout.h ./formatter/display_lines.h ./formatter/instruction_text.h "
 if [ "$headers" != "$expected" ]; then
   echo "installed headers: $headers" >&2
