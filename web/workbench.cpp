@@ -8,13 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "composer/composer_view.h"
-#include "composer/composition.h"
+#include "composer/composer.h"
 #include "composer/dialog/dialog_controls.h"
-#include "composer/prefix_values.h"
-#include "composer/refresh.h"
-#include "composer/start_composer.h"
-#include "composer/toggle_bit.h"
 #include "decoder/decoder.h"
 #include "decoder/encoding_layout.h"
 #include "decoder/mnemonic_list.h"
