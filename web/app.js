@@ -24,7 +24,9 @@
 
   // Times from an event to the page updated, in milliseconds.
   const timings = [];
+  const phases = [];
   window.vexaTimings = timings;
+  window.vexaTimingPhases = phases;
 
   let vexa = null;  // the WebAssembly module
 
@@ -116,58 +118,83 @@
   const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
   const roleClass = (role) => 'role-' + role.toLowerCase().replace(/[^a-z]/g, '');
 
-  // Replaces only the children whose markup changed: a click changes a byte
-  // or two of the encoding, and laying out fresh text is what costs.
-  function patchChildren(parent, markup) {
-    for (let i = 0; i < markup.length; ++i) {
-      const old = parent.children[i];
-      if (old && old.vexaMarkup === markup[i]) continue;
-      const template = document.createElement('template');
-      template.innerHTML = markup[i];
-      const node = template.content.firstElementChild;
-      node.vexaMarkup = markup[i];
-      if (old) parent.replaceChild(node, old);
-      else parent.appendChild(node);
+  // Brings `live` to the markup of `fresh` in place: changed text and
+  // attributes are set, nodes are made only where the structure differs. A
+  // click changes a byte or two of the encoding, and laying out fresh nodes is
+  // what costs.
+  function morph(live, fresh) {
+    if (live.nodeType === Node.TEXT_NODE) {
+      if (live.nodeValue !== fresh.nodeValue) live.nodeValue = fresh.nodeValue;
+      return;
     }
-    while (parent.children.length > markup.length) parent.lastElementChild.remove();
+    for (const { name, value } of fresh.attributes) {
+      if (live.getAttribute(name) !== value) live.setAttribute(name, value);
+    }
+    for (const { name } of Array.from(live.attributes)) {
+      if (!fresh.hasAttribute(name)) live.removeAttribute(name);
+    }
+    const liveChildren = live.childNodes;
+    const freshChildren = fresh.childNodes;
+    for (let i = 0; i < freshChildren.length; ++i) {
+      const old = liveChildren[i];
+      const next = freshChildren[i];
+      if (!old) live.appendChild(next.cloneNode(true));
+      else if (old.nodeName !== next.nodeName) live.replaceChild(next.cloneNode(true), old);
+      else morph(old, next);
+    }
+    while (liveChildren.length > freshChildren.length) live.lastChild.remove();
   }
 
-  const setText = (element, text) => {
-    if (element.textContent !== text) element.textContent = text;
-  };
-
   // The encoding as the binding lays it out: the bytes in their role colours,
-  // then the bit fields; each names the controls that hold it.
+  // then the bit fields; each names the controls that hold it. It is drawn as
+  // a flat list of lines, and only the lines whose markup changed are touched.
   let shownBreakdown = '';
+  const shownLines = [];
+  const staging = document.createElement('template');
   function showBreakdown() {
     const json = vexa.UTF8ToString(vexa._vexa_breakdown());
     if (json === shownBreakdown) return;
     shownBreakdown = json;
     const encoding = JSON.parse(json);
-    const part = (name) => breakdown.querySelector(`.${name}`);
-    if (!part('chips')) {
-      breakdown.innerHTML = '<p class="note"></p><div class="chips" aria-label="bytes by role"></div>' +
-        '<p class="invalid"></p><table class="byte-table"><caption></caption><tbody></tbody></table>' +
-        '<div class="field-sections"></div><p class="sizes"></p>';
-    }
     const bytes = encoding.bytes || [];
     const targets = (controls) => escape(controls.join(' '));
-    setText(part('note'), encoding.note || '');
-    patchChildren(part('chips'), bytes.map((b) =>
-      `<span class="chip ${roleClass(b.role)}${b.given ? '' : ' zero-fill'}" data-highlight="${targets(b.controls)}" ` +
-      `title="${escape(b.role)}: ${escape(b.what)}">${escape(b.hex)}</span>`));
-    setText(part('invalid'), encoding.invalid ? `INVALID: ${encoding.invalid}` : '');
-    setText(part('byte-table').caption, encoding.length ? `bytes (${encoding.length})` : '');
-    patchChildren(part('byte-table').tBodies[0], bytes.map((b) => `<tr data-highlight="${targets(b.controls)}">` +
-      `<td class="at">${b.at}</td><td class="hex">${escape(b.hex)}</td>` +
-      `<td><span class="role ${roleClass(b.role)}">${escape(b.role)}</span></td>` +
-      `<td>${escape(b.what)}${b.given ? '' : ' <em>(not composed: read as 00)</em>'}</td></tr>`));
-    patchChildren(part('field-sections'), (encoding.fields || []).map((f) =>
-      `<section><h3>${escape(f.title)}</h3><table class="fields"><tbody>` +
-      f.fields.map((x) => `<tr data-highlight="${targets(x.controls)}"><td class="name">${escape(x.name)}</td>` +
-        `<td class="hex">${escape(x.bits)}</td><td class="range">${escape(x.range)}</td>` +
-        `<td>${escape(x.meaning)}</td></tr>`).join('') + '</tbody></table></section>'));
-    setText(part('sizes'), encoding.sizes || '');
+    const lines = [];
+    if (encoding.note) lines.push(`<p class="note">${escape(encoding.note)}</p>`);
+    if (bytes.length) {
+      lines.push('<div class="chips" aria-label="bytes by role">' + bytes.map((b) =>
+        `<span class="chip ${roleClass(b.role)}${b.given ? '' : ' zero-fill'}" data-highlight="${targets(b.controls)}" ` +
+        `title="${escape(b.role)}: ${escape(b.what)}">${escape(b.hex)}</span>`).join('') + '</div>');
+    }
+    if (encoding.invalid) lines.push(`<p class="invalid">INVALID: ${escape(encoding.invalid)}</p>`);
+    if (bytes.length) lines.push(`<div class="caption">bytes (${encoding.length})</div>`);
+    for (const b of bytes) {
+      lines.push(`<div class="row bytes-row" data-highlight="${targets(b.controls)}">` +
+        `<span class="at">${b.at}</span><span class="hex">${escape(b.hex)}</span>` +
+        `<span class="role ${roleClass(b.role)}">${escape(b.role)}</span>` +
+        `<span class="what">${escape(b.what)}${b.given ? '' : ' <em>(not composed: read as 00)</em>'}</span></div>`);
+    }
+    for (const f of encoding.fields || []) {
+      lines.push(`<h3>${escape(f.title)}</h3>`);
+      for (const x of f.fields) {
+        lines.push(`<div class="row field-row" data-highlight="${targets(x.controls)}">` +
+          `<span class="name">${escape(x.name)}</span><span class="hex">${escape(x.bits)}</span>` +
+          `<span class="range">${escape(x.range)}</span><span class="what">${escape(x.meaning)}</span></div>`);
+      }
+    }
+    if (encoding.sizes) lines.push(`<p class="sizes">${escape(encoding.sizes)}</p>`);
+
+    for (let i = 0; i < lines.length; ++i) {
+      if (shownLines[i] === lines[i]) continue;
+      shownLines[i] = lines[i];
+      staging.innerHTML = lines[i];
+      const fresh = staging.content.firstChild;
+      const old = breakdown.children[i];
+      if (!old) breakdown.appendChild(fresh);
+      else if (old.nodeName === fresh.nodeName) morph(old, fresh);
+      else breakdown.replaceChild(fresh, old);
+    }
+    while (breakdown.children.length > lines.length) breakdown.lastElementChild.remove();
+    shownLines.length = lines.length;
   }
 
   // Hovering a byte or a field of the breakdown marks the controls that hold it.
@@ -192,15 +219,24 @@
   }
 
   // After every change: the encoding and the link follow the composer.
+  // Each change's time, in milliseconds: the whole (event to page laid out)
+  // and its parts, the composer's refresh, the encoding and the layout.
   function changed(started) {
+    const refreshed = performance.now();
     showBreakdown();
     if (!linkPending) {
       linkPending = true;
       setTimeout(updateLink, 0);
     }
+    const encoded = performance.now();
     void controls.get(1000).offsetWidth;  // lay the page out: the update is done when it can be shown
-    timings.push(performance.now() - started);
-    if (timings.length > 100000) timings.shift();
+    const done = performance.now();
+    timings.push(done - started);
+    phases.push([refreshed - started, encoded - refreshed, done - encoded]);
+    if (timings.length > 100000) {
+      timings.shift();
+      phases.shift();
+    }
   }
 
   // "#32/66-89-40-12", "#16u/90": mode, case and the bytes.

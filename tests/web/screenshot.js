@@ -14,7 +14,7 @@ const [pageDir, out] = process.argv.slice(2);
   const page = await browser.newPage({ viewport: { width: 940, height: 1000 }, deviceScaleFactor: 1 });
   await page.goto(pathToFileURL(path.join(pageDir, 'index.html')).href + '#32/66-C7-44-8B-12-34-12');
   await page.waitForSelector('body.ready');
-  await page.hover('.byte-table tbody tr:nth-child(4)');
+  await page.hover('.bytes-row >> nth=3');
   await page.screenshot({ path: out, fullPage: true });
   await browser.close();
 })().catch((error) => {
