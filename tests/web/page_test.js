@@ -298,7 +298,7 @@ test('0Fh brings in the second code byte', async (page) => {
   assert.equal(await bitRow(page, kOpcode2), '10000101');
 });
 
-test('Enter does nothing on a prefix button; Space presses it', async (page) => {
+test('Enter does nothing on a prefix button; Space presses it; arrows move', async (page) => {
   await click(page, 1011);
   assert.equal(await focusId(page), 1011);
   await page.keyboard.press('Enter');
@@ -307,6 +307,13 @@ test('Enter does nothing on a prefix button; Space presses it', async (page) => 
   await page.keyboard.press(' ');
   assert.equal(await pressed(page, 1011), false);
   assert.equal(await text(page, 1057), '00 00 ');
+  // Arrow keys reach the buttons that Tab passes by.
+  await page.focus(sel(1012));
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await focusId(page), 1010);
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await focusId(page), 1007);
 });
 
 test('Tab visits the enabled tab stops in the dialog order', async (page) => {
@@ -403,6 +410,16 @@ test('the link holds mode, case and bytes; Back and Forward step through changes
   await page.goForward();
   await page.goForward();
   assert.equal(await text(page, 1000), 'MOV\tWORD PTR [EAX+12], AX');
+
+  // A link that is not one, or holds more than an instruction, starts afresh
+  // and says why.
+  for (const bad of ['#junk', '#32/zz', `#32/${Array(26).fill('90').join('-')}`]) {
+    const opened = await openPage(browser, bad);
+    assert.equal(await text(opened, 1057), '00 00 ', bad);
+    assert.equal(await opened.evaluate(() => location.hash), '#16/00-00');
+    if (bad.startsWith('#32/9')) assert.match(await opened.textContent('#bytes-message'), /more than 25|too many/i);
+    await opened.close();
+  }
 });
 
 // The role of every byte as vexa-decode --explain lists it, offset -> role:
