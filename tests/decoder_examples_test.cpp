@@ -151,10 +151,14 @@ std::string Mismatches(const ExampleCase& c) {
     const auto window = test::Window(c.bytes);
     const auto [ok, r] = test::Decode(window, c.is32BitMode);
     if (!ok) return "\n  the decode returned false";
-    if (const char* broken = test::BrokenRecordInvariant(window.data(), r)) problem(std::string("invariant: ") + broken);
+    if (const char* broken = test::BrokenRecordInvariant(window.data(), r)) {
+        problem(std::string("invariant: ") + broken);
+    }
 
     char instructionLine[kDisplayLineSize], bytesLine[kDisplayLineSize];
-    if (!BuildDisplayLines(window.data(), r, ok, false, instructionLine, bytesLine)) problem("the record does not format");
+    if (!BuildDisplayLines(window.data(), r, true, false, instructionLine, bytesLine)) {
+        problem("the record does not format");
+    }
     if (c.instructionLine != instructionLine) problem("the decode reads " + AsFields(instructionLine));
 
     bool invalid = false, lengthGiven = false;
@@ -181,7 +185,9 @@ std::string Mismatches(const ExampleCase& c) {
     if (!invalid && !lengthGiven) problem("a valid case must give len=");
     if (widths != Widths(r)) problem("operand widths \"" + Widths(r) + "\", expected \"" + widths + "\"");
     // The bytes line shows exactly the instruction's bytes.
-    if (bytesLine != test::HexBytes(window.data(), InstructionLength(r))) problem("bytes line \"" + std::string(bytesLine) + "\"");
+    if (bytesLine != test::HexBytes(window.data(), InstructionLength(r))) {
+        problem("bytes line \"" + std::string(bytesLine) + "\"");
+    }
     return problems;
 }
 
