@@ -1,0 +1,210 @@
+// AssembleInstruction and ListEncodings: parse, try every candidate of the
+// mnemonic, keep what the decoder confirms, and explain a failure from the
+// reasons the candidates gave.
+#include "assembler/assembler.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "assembler/candidate_encoder.h"
+#include "assembler/encoding_index.h"
+#include "assembler/parsed_instruction.h"
+#include "assembler/syntax_names.h"
+
+namespace vexa {
+namespace {
+
+using namespace assembler;
+
+constexpr unsigned kMaxCollected = 256;
+
+struct Reasons {
+    bool sizeMiss = false;
+    bool fitMiss = false;
+    bool checkMiss = false;
+    uint8_t fitBits = 0;
+    uint32_t sizesSeen = 0;  // bit per MemorySize code of the encodings found
+};
+
+// Calls visit(const Encoded&) for every encoding the decoder confirms.
+template <typename Visit>
+void ForEachEncoding(const ParsedInstruction& p, bool is32, unsigned variants, Reasons& reasons, Visit&& visit) {
+    const CandidateRange range = CandidatesOf(p.mnemonic, is32);
+    for (const Candidate* c = range.begin; c != range.end; ++c) {
+        for (unsigned v = 0; v < variants; ++v) {
+            Encoded e;
+            Miss miss = Miss::None;
+            MissDetail detail;
+            if (EncodeCandidate(*c, p, is32, v, e, miss, detail)) {
+                reasons.sizesSeen |= 1u << e.memorySize;
+                visit(e);
+                continue;
+            }
+            if (miss == Miss::Shape) break;  // no other address variant helps
+            if (miss == Miss::MemorySize) reasons.sizeMiss = true;
+            if (miss == Miss::ImmediateFit) {
+                reasons.fitMiss = true;
+                if (detail.fitBits > reasons.fitBits) reasons.fitBits = detail.fitBits;
+            }
+            if (miss == Miss::Check) reasons.checkMiss = true;
+        }
+    }
+}
+
+// "1FFh", "-81h", "0FFh": hex as the workbench writes it, with an "h".
+void HexText(int64_t value, char* out, size_t size, const char* suffix) {
+    const bool negative = value < 0;
+    const unsigned long long magnitude = static_cast<unsigned long long>(negative ? -value : value);
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "%llX", magnitude);
+    std::snprintf(out, size, "%s%s%s%s", negative ? "-" : "", digits[0] >= 'A' ? "0" : "", digits, suffix);
+}
+
+void SetError(AssembleError* error, const char* format, const char* a = "", const char* b = "") {
+    std::snprintf(error->message, kAssembleErrorSize, format, a, b);
+}
+
+const ParsedOperand* MemoryOperand(const ParsedInstruction& p) {
+    for (unsigned i = 0; i < p.operandCount; ++i) {
+        if (p.operands[i].form == OperandForm::Memory) return &p.operands[i];
+    }
+    return nullptr;
+}
+
+// True (with the message set) when a size left out fits several encodings.
+bool Ambiguous(const ParsedInstruction& p, const Reasons& reasons, AssembleError* error) {
+    const ParsedOperand* memory = MemoryOperand(p);
+    if (memory == nullptr || memory->memorySize != 0) return false;
+    if ((reasons.sizesSeen & (reasons.sizesSeen - 1)) == 0) return false;
+    char list[kAssembleErrorSize] = "";
+    unsigned total = 0;
+    for (unsigned code = 1; code < 32; ++code) total += (reasons.sizesSeen >> code) & 1;
+    unsigned written = 0;
+    for (unsigned code = 1; code < 32; ++code) {
+        if (!((reasons.sizesSeen >> code) & 1)) continue;
+        const size_t used = std::strlen(list);
+        std::snprintf(list + used, sizeof list - used, "%s%s", written == 0 ? "" : written + 1 == total ? " or " : ", ",
+                      SizeKeyword(static_cast<uint8_t>(code)));
+        ++written;
+    }
+    SetError(error, "operand size is ambiguous: write %s %s", list, PtrWord());
+    return true;
+}
+
+void Explain(const char* text, bool is32, const ParsedInstruction& p, const Reasons& reasons, AssembleError* error) {
+    if (reasons.sizeMiss) {
+        const ParsedOperand* memory = MemoryOperand(p);
+        for (unsigned i = 0; i < p.operandCount && memory != nullptr; ++i) {
+            const ParsedOperand& op = p.operands[i];
+            if (op.form != OperandForm::Register) continue;
+            char reg[kMaxTextLength + 1];
+            const size_t n = static_cast<size_t>(op.textEnd - op.textStart);
+            std::memcpy(reg, text + op.textStart, n);
+            reg[n] = '\0';
+            char size[48];
+            std::snprintf(size, sizeof size, "%s %s", SizeKeyword(memory->memorySize), PtrWord());
+            SetError(error, "'%.40s' cannot be used with '%s'", reg, size);
+            return;
+        }
+    }
+    if (reasons.fitMiss) {
+        for (unsigned i = 0; i < p.operandCount; ++i) {
+            if (p.operands[i].form != OperandForm::Number) continue;
+            char value[32];
+            HexText(p.operands[i].number.value, value, sizeof value, "h");
+            char bits[16];
+            std::snprintf(bits, sizeof bits, "%u", reasons.fitBits);
+            SetError(error, "immediate %s does not fit in %s bits", value, bits);
+            return;
+        }
+    }
+    if (reasons.checkMiss) {
+        for (unsigned i = 0; i < p.operandCount; ++i) {
+            if (p.operands[i].form != OperandForm::Relative) continue;
+            char target[32];
+            HexText(p.operands[i].number.value, target, sizeof target, "");
+            char signedTarget[40];
+            std::snprintf(signedTarget, sizeof signedTarget, "%s%s", p.operands[i].number.value < 0 ? "" : "+", target);
+            SetError(error, "relative target $%s is out of range in %s-bit code", signedTarget, is32 ? "32" : "16");
+            return;
+        }
+    }
+    char tidy[kMaxTextLength + 1];
+    TidyText(text, tidy);
+    SetError(error, "no encoding of '%.160s'", tidy);
+}
+
+bool Before(const uint8_t* a, unsigned aLength, const uint8_t* b, unsigned bLength) {
+    if (aLength != bLength) return aLength < bLength;
+    return std::memcmp(a, b, aLength) < 0;
+}
+
+}  // namespace
+
+bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, unsigned* length, AssembleError* error) {
+    if (text == nullptr || bytes == nullptr || length == nullptr || error == nullptr) return false;
+    ParsedInstruction p;
+    if (!ParseInstruction(text, is32BitMode, p, error->message)) return false;
+    Reasons reasons;
+    bool found = false;
+    uint8_t best[kMaxInstructionLength];
+    unsigned bestLength = 0;
+    ForEachEncoding(p, is32BitMode, 1, reasons, [&](const Encoded& e) {
+        if (!found || Before(e.bytes, e.length, best, bestLength)) {
+            std::memcpy(best, e.bytes, e.length);
+            bestLength = e.length;
+            found = true;
+        }
+    });
+    if (Ambiguous(p, reasons, error)) return false;
+    if (!found) {
+        Explain(text, is32BitMode, p, reasons, error);
+        return false;
+    }
+    std::memcpy(bytes, best, bestLength);
+    *length = bestLength;
+    return true;
+}
+
+bool ListEncodings(const char* text, bool is32BitMode, AssembledBytes* encodings, unsigned capacity, unsigned* count,
+                   AssembleError* error) {
+    if (text == nullptr || encodings == nullptr || count == nullptr || error == nullptr) return false;
+    *count = 0;
+    ParsedInstruction p;
+    if (!ParseInstruction(text, is32BitMode, p, error->message)) return false;
+    Reasons reasons;
+    AssembledBytes found[kMaxCollected];
+    unsigned foundCount = 0;
+    ForEachEncoding(p, is32BitMode, kAddressVariants, reasons, [&](const Encoded& e) {
+        // A prefix the instruction reads the same without is redundant.
+        for (unsigned i = 0; i < e.prefixCount; ++i) {
+            uint8_t shorter[kMaxInstructionLength];
+            std::memcpy(shorter, e.bytes, i);
+            std::memcpy(shorter + i, e.bytes + i + 1, e.length - i - 1u);
+            if (DecodesTo(shorter, e.length - 1u, is32BitMode, e.line)) return;
+        }
+        for (unsigned i = 0; i < foundCount; ++i) {
+            if (found[i].length == e.length && std::memcmp(found[i].bytes, e.bytes, e.length) == 0) return;
+        }
+        if (foundCount == kMaxCollected) return;
+        // Insert in order.
+        unsigned at = foundCount;
+        while (at > 0 && Before(e.bytes, e.length, found[at - 1].bytes, found[at - 1].length)) {
+            found[at] = found[at - 1];
+            --at;
+        }
+        std::memcpy(found[at].bytes, e.bytes, e.length);
+        found[at].length = e.length;
+        ++foundCount;
+    });
+    if (Ambiguous(p, reasons, error)) return false;
+    if (foundCount == 0) {
+        Explain(text, is32BitMode, p, reasons, error);
+        return false;
+    }
+    for (unsigned i = 0; i < foundCount && i < capacity; ++i) encodings[i] = found[i];
+    *count = foundCount < capacity ? foundCount : capacity;
+    return true;
+}
+
+}  // namespace vexa
