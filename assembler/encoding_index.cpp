@@ -247,11 +247,12 @@ void AddRegisterForms(Table& t, Form f, bool is32, uint8_t reg) {
 void AddOpcode(Table& t, Form f, bool is32) {
     // Does the opcode read a ModR/M byte? Ask the decoder with two bytes after it.
     bool hasModRM = false;
-    for (uint8_t probe : {uint8_t{0x00}, uint8_t{0xC0}}) {
+    for (unsigned probe = 0; probe < 256; probe += 8) {  // mod 00 and 11, every reg field
+        if (probe == 0x40) probe = 0xC0;
         uint8_t window[kDecodeWindow] = {};
         f.hasModRM = false;
         const unsigned n = HeadBytes(f, f.prefixes, window);
-        window[n] = probe;
+        window[n] = static_cast<uint8_t>(probe);
         DecodedInstruction r{};
         if (DecodeInstruction(window, &r, is32) && !IsInvalid(r) && HasModRM(r)) hasModRM = true;
     }

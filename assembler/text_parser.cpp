@@ -153,9 +153,9 @@ private:
             // The formatter's fixed widths: 4 or 8 digits, with one more "0"
             // in front of a leading letter.
             const bool padded = digits.size() > 1 && digits[0] == '0' && HexDigit(digits[1]) >= 10;
-            const size_t width = digits.size() - (padded ? 1 : 0);
-            if (width == 4) number.fixedBytes = 2;
-            if (width == 8) number.fixedBytes = 4;
+            const size_t width = digits.size();
+            if (width == 4 || (width == 5 && padded)) number.fixedBytes = 2;
+            if (width == 8 || (width == 9 && padded)) number.fixedBytes = 4;
         }
         return true;
     }
