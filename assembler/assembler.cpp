@@ -134,9 +134,19 @@ void Explain(const char* text, bool is32, const ParsedInstruction& p, const Reas
     SetError(error, "no encoding of '%.160s'", tidy);
 }
 
-bool Before(const uint8_t* a, unsigned aLength, const uint8_t* b, unsigned bLength) {
-    if (aLength != bLength) return aLength < bLength;
-    return std::memcmp(a, b, aLength) < 0;
+// The order of encodings: shorter first; of equally long ones, the one with
+// fewer immediate bytes (a sign-extended imm8 before a full immediate), then
+// the lower byte string (the direction bit clear, the load opcode of MMX and
+// SSE moves). That is the choice GNU as makes in every tie (docs/assembler.md).
+struct Rank {
+    const uint8_t* bytes;
+    unsigned length;
+    unsigned immediateBytes;
+};
+bool Before(const Rank& a, const Rank& b) {
+    if (a.length != b.length) return a.length < b.length;
+    if (a.immediateBytes != b.immediateBytes) return a.immediateBytes < b.immediateBytes;
+    return std::memcmp(a.bytes, b.bytes, a.length) < 0;
 }
 
 }  // namespace
@@ -149,10 +159,12 @@ bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, uns
     bool found = false;
     uint8_t best[kMaxInstructionLength];
     unsigned bestLength = 0;
+    unsigned bestImmediate = 0;
     ForEachEncoding(p, is32BitMode, 1, reasons, [&](const Encoded& e) {
-        if (!found || Before(e.bytes, e.length, best, bestLength)) {
+        if (!found || Before({e.bytes, e.length, e.immediateBytes}, {best, bestLength, bestImmediate})) {
             std::memcpy(best, e.bytes, e.length);
             bestLength = e.length;
+            bestImmediate = e.immediateBytes;
             found = true;
         }
     });
@@ -174,6 +186,7 @@ bool ListEncodings(const char* text, bool is32BitMode, AssembledBytes* encodings
     if (!ParseInstruction(text, is32BitMode, p, error->message)) return false;
     Reasons reasons;
     AssembledBytes found[kMaxCollected];
+    uint8_t foundImmediate[kMaxCollected];
     unsigned foundCount = 0;
     ForEachEncoding(p, is32BitMode, kAddressVariants, reasons, [&](const Encoded& e) {
         // A prefix the instruction reads the same without is redundant.
@@ -189,12 +202,15 @@ bool ListEncodings(const char* text, bool is32BitMode, AssembledBytes* encodings
         if (foundCount == kMaxCollected) return;
         // Insert in order.
         unsigned at = foundCount;
-        while (at > 0 && Before(e.bytes, e.length, found[at - 1].bytes, found[at - 1].length)) {
+        while (at > 0 && Before({e.bytes, e.length, e.immediateBytes},
+                                {found[at - 1].bytes, found[at - 1].length, foundImmediate[at - 1]})) {
             found[at] = found[at - 1];
+            foundImmediate[at] = foundImmediate[at - 1];
             --at;
         }
         std::memcpy(found[at].bytes, e.bytes, e.length);
         found[at].length = e.length;
+        foundImmediate[at] = e.immediateBytes;
         ++foundCount;
     });
     if (Ambiguous(p, reasons, error)) return false;

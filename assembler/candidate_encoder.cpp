@@ -175,13 +175,13 @@ Miss Match(const Candidate& c, const ParsedInstruction& p, MissDetail& detail) {
 
 // The record the text stands for, with the widths of the decoded one where
 // the text leaves them open. Its formatted line is the canonical text.
-DecodedInstruction TextRecord(const ParsedInstruction& p, const DecodedInstruction& decoded, uint8_t lastRepeat,
+DecodedInstruction TextRecord(const ParsedInstruction& p, const DecodedInstruction& decoded, uint8_t shownRepeat,
                               uint8_t segment) {
     DecodedInstruction s{};
     s.mnemonic = p.mnemonic;
     s.prefixFlags = static_cast<uint8_t>((p.lock ? PrefixFlag::LockPrefix : 0) | (segment << PrefixFlag::SegmentShift));
-    if (lastRepeat != 0) {
-        s.repeatAndLength = static_cast<uint8_t>(RepeatFlag::RepeatPrefix | (lastRepeat == 0xF3 ? RepeatFlag::RepeatKind : 0));
+    if (shownRepeat != 0) {
+        s.repeatAndLength = static_cast<uint8_t>(RepeatFlag::RepeatPrefix | (shownRepeat == 0xF3 ? RepeatFlag::RepeatKind : 0));
     }
     SetInstructionLength(s, InstructionLength(decoded));
     s.operandCount = p.operandCount;
@@ -276,7 +276,8 @@ bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32Bi
     const uint8_t ownRepeat = (c.prefixes & CandidatePrefix::Rep) ? 0xF3 : (c.prefixes & CandidatePrefix::Repne) ? 0xF2 : 0;
     if (p.repeat != 0 && p.repeat != ownRepeat) b[n++] = p.repeat;
     if (ownRepeat != 0) b[n++] = ownRepeat;
-    const uint8_t lastRepeat = ownRepeat != 0 ? ownRepeat : p.repeat;
+    // The text shows the repeat word the user wrote, or the one the opcode implies.
+    const uint8_t shownRepeat = p.repeat != 0 ? p.repeat : ownRepeat;
     out.prefixCount = static_cast<uint8_t>(n);
     for (unsigned i = 0; i < c.opcodeLength; ++i) b[n++] = c.opcode[i];
     switch (c.form) {
@@ -331,7 +332,7 @@ bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32Bi
         miss = Miss::Check;
         return false;
     }
-    const DecodedInstruction text = TextRecord(p, decoded, lastRepeat, segment);
+    const DecodedInstruction text = TextRecord(p, decoded, shownRepeat, segment);
     char expected[kLineSize];
     if (!FormatLine(text, expected) || std::strcmp(expected, out.line) != 0) {
         miss = Miss::Check;
@@ -339,6 +340,10 @@ bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32Bi
     }
     std::memcpy(out.bytes, b, n);
     out.length = static_cast<uint8_t>(n);
+    out.immediateBytes = 0;
+    for (unsigned i = 0; i < c.operandCount; ++i) {
+        if (c.operands[i].kind == OperandKind::Immediate) out.immediateBytes = static_cast<uint8_t>(out.immediateBytes + c.operands[i].tailCount);
+    }
     out.memorySize = 0;
     for (unsigned i = 0; i < decoded.operandCount; ++i) {
         if (decoded.operands[i].kind == OperandKind::Memory) out.memorySize = decoded.operands[i].memorySize;

@@ -25,6 +25,7 @@ struct Encoded {
     uint8_t bytes[kMaxInstructionLength];
     uint8_t length;
     uint8_t prefixCount;
+    uint8_t immediateBytes;  // bytes of its immediates (the tie rule prefers fewer)
     uint8_t memorySize;  // of the memory operand, as decoded (for the ambiguity check)
     char line[kLineSize];  // the decoded instruction line
 };
