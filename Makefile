@@ -89,15 +89,17 @@ fuzz-check: fuzz-build
 fuzz: fuzz-build
 	$(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus
 
-# Optimised build of bench/ alone; prints the speedups over Zydis and Capstone
-# and the cost of one composer refresh. Not part of `make test`.
+# Optimised build of bench/ alone; prints the speedups over Zydis and Capstone,
+# the cost of one composer refresh, and vexa-asm against GNU as. Not part of
+# `make test`.
 bench: deps
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
-	cmake --build $(BUILD)/bench --target vexa_bench -j $(JOBS)
+	cmake --build $(BUILD)/bench --target vexa_bench vexa-asm vexa-asm-round-trip -j $(JOBS)
 	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
 	  --benchmark_report_aggregates_only=true \
 	  --benchmark_out=$(BUILD)/bench/results.json --benchmark_out_format=json
 	@python3 bench/speedups.py $(BUILD)/bench/results.json
+	@python3 bench/assemble_vs_gnu_as.py $(BUILD)/bench
 
 clean:
 	rm -rf $(BUILD)

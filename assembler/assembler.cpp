@@ -3,6 +3,7 @@
 // reasons the candidates gave.
 #include "assembler/assembler.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,8 @@ namespace {
 using namespace assembler;
 
 constexpr unsigned kMaxCollected = 256;
+// Candidates that take one text before the check: a handful in practice.
+constexpr unsigned kMaxPending = 64;
 
 struct Reasons {
     bool sizeMiss = false;
@@ -26,10 +29,39 @@ struct Reasons {
     uint32_t sizesSeen = 0;  // bit per MemorySize code of the encodings found
 };
 
+// The signature of the candidates that can take the parsed operands.
+uint32_t TextSignature(const ParsedInstruction& p) {
+    uint32_t signature = p.operandCount;
+    for (unsigned i = 0; i < p.operandCount; ++i) {
+        const ParsedOperand& op = p.operands[i];
+        uint8_t byte = 0xFF;  // matches no candidate
+        switch (op.form) {
+            case OperandForm::Register:
+                if (op.exists) byte = OperandSignature(OperandKind::Register, RegisterClassOf(op.reg));
+                break;
+            case OperandForm::Memory: byte = OperandSignature(OperandKind::Memory, 0); break;
+            case OperandForm::Number: byte = OperandSignature(OperandKind::Immediate, 0); break;
+            case OperandForm::Relative: byte = OperandSignature(OperandKind::Relative, 0); break;
+            case OperandForm::FarPointer: byte = OperandSignature(OperandKind::FarPointer, 0); break;
+        }
+        signature |= static_cast<uint32_t>(byte) << (8 * (i + 1));
+    }
+    return signature;
+}
+
+void Note(Reasons& reasons, Miss miss, const MissDetail& detail) {
+    if (miss == Miss::MemorySize) reasons.sizeMiss = true;
+    if (miss == Miss::ImmediateFit) {
+        reasons.fitMiss = true;
+        if (detail.fitBits > reasons.fitBits) reasons.fitBits = detail.fitBits;
+    }
+    if (miss == Miss::Check) reasons.checkMiss = true;
+}
+
 // Calls visit(const Encoded&) for every encoding the decoder confirms.
 template <typename Visit>
 void ForEachEncoding(const ParsedInstruction& p, bool is32, unsigned variants, Reasons& reasons, Visit&& visit) {
-    const CandidateRange range = CandidatesOf(p.mnemonic, is32);
+    const CandidateRange range = CandidatesOf(p.mnemonic, TextSignature(p), is32);
     for (const Candidate* c = range.begin; c != range.end; ++c) {
         for (unsigned v = 0; v < variants; ++v) {
             Encoded e;
@@ -41,12 +73,7 @@ void ForEachEncoding(const ParsedInstruction& p, bool is32, unsigned variants, R
                 continue;
             }
             if (miss == Miss::Shape) break;  // no other address variant helps
-            if (miss == Miss::MemorySize) reasons.sizeMiss = true;
-            if (miss == Miss::ImmediateFit) {
-                reasons.fitMiss = true;
-                if (detail.fitBits > reasons.fitBits) reasons.fitBits = detail.fitBits;
-            }
-            if (miss == Miss::Check) reasons.checkMiss = true;
+            Note(reasons, miss, detail);
         }
     }
 }
@@ -151,30 +178,62 @@ bool Before(const Rank& a, const Rank& b) {
 
 }  // namespace
 
+static_assert(kAssembledLineSize == assembler::kLineSize);
+
 bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, unsigned* length, AssembleError* error) {
-    if (text == nullptr || bytes == nullptr || length == nullptr || error == nullptr) return false;
+    char line[kAssembledLineSize];
+    return AssembleInstruction(text, is32BitMode, bytes, length, line, error);
+}
+
+bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, unsigned* length, char* line,
+                         AssembleError* error) {
+    if (text == nullptr || bytes == nullptr || length == nullptr || line == nullptr || error == nullptr) return false;
     ParsedInstruction p;
     if (!ParseInstruction(text, is32BitMode, p, error->message)) return false;
+    // Every candidate that takes the text, in the order of the tie rule; the
+    // first that passes the check is the answer. A size left out may fit
+    // several, so then every one is checked, to see whether it is ambiguous.
+    Pending pending[kMaxPending];
+    unsigned order[kMaxPending];
+    unsigned count = 0;
     Reasons reasons;
-    bool found = false;
-    uint8_t best[kMaxInstructionLength];
-    unsigned bestLength = 0;
-    unsigned bestImmediate = 0;
-    ForEachEncoding(p, is32BitMode, 1, reasons, [&](const Encoded& e) {
-        if (!found || Before({e.bytes, e.length, e.immediateBytes}, {best, bestLength, bestImmediate})) {
-            std::memcpy(best, e.bytes, e.length);
-            bestLength = e.length;
-            bestImmediate = e.immediateBytes;
-            found = true;
+    const CandidateRange range = CandidatesOf(p.mnemonic, TextSignature(p), is32BitMode);
+    for (const Candidate* c = range.begin; c != range.end && count < kMaxPending; ++c) {
+        Miss miss = Miss::None;
+        MissDetail detail;
+        if (BuildCandidate(*c, p, is32BitMode, 0, pending[count], miss, detail)) {
+            ++count;
+        } else {
+            Note(reasons, miss, detail);
         }
+    }
+    for (unsigned i = 0; i < count; ++i) order[i] = i;
+    std::sort(order, order + count, [&pending](unsigned a, unsigned b) {
+        const Encoded& x = pending[a].encoded;
+        const Encoded& y = pending[b].encoded;
+        return Before({x.bytes, x.length, x.immediateBytes}, {y.bytes, y.length, y.immediateBytes});
     });
+    const ParsedOperand* memory = MemoryOperand(p);
+    const bool checkAll = memory != nullptr && memory->memorySize == 0;
+    int chosen = -1;
+    for (unsigned k = 0; k < count; ++k) {
+        const unsigned i = order[k];
+        if (!CheckCandidate(p, is32BitMode, pending[i])) {
+            reasons.checkMiss = true;
+            continue;
+        }
+        reasons.sizesSeen |= 1u << pending[i].encoded.memorySize;
+        if (chosen < 0) chosen = static_cast<int>(i);
+        if (!checkAll) break;
+    }
     if (Ambiguous(p, reasons, error)) return false;
-    if (!found) {
+    if (chosen < 0) {
         Explain(text, is32BitMode, p, reasons, error);
         return false;
     }
-    std::memcpy(bytes, best, bestLength);
-    *length = bestLength;
+    std::memcpy(bytes, pending[chosen].encoded.bytes, pending[chosen].encoded.length);
+    *length = pending[chosen].encoded.length;
+    std::memcpy(line, pending[chosen].encoded.line, kAssembledLineSize);
     return true;
 }
 

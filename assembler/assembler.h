@@ -34,6 +34,15 @@ constexpr unsigned kMaxListedEncodings = 48;
 bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, unsigned* length,
                          AssembleError* error);
 
+// Room for the instruction line of any assembled instruction.
+constexpr size_t kAssembledLineSize = 280;
+
+// The same, also writing to `line` (kAssembledLineSize bytes) the instruction
+// line the bytes decode to, as the workbench shows it ("mov\teax, ebx"): the
+// text the check compared, so that a caller need not decode again.
+bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, unsigned* length, char* line,
+                         AssembleError* error);
+
 // Every distinct encoding of `text` without a redundant prefix, shortest first
 // (ties lowest first), at most `capacity` of them; the first is the one
 // AssembleInstruction returns. False with `error` as above.

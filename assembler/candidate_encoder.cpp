@@ -249,8 +249,9 @@ bool DecodesTo(const uint8_t* bytes, unsigned length, bool is32BitMode, const ch
            std::strcmp(decoded, line) == 0;
 }
 
-bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Encoded& out,
-                     Miss& miss, MissDetail& detail) {
+bool BuildCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Pending& pending,
+                    Miss& miss, MissDetail& detail) {
+    Encoded& out = pending.encoded;
     miss = Match(c, p, detail);
     if (miss != Miss::None) return false;
     // The memory operand, if any, and the register that follows r/m.
@@ -326,28 +327,42 @@ bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32Bi
         const OperandShape& s = c.operands[relativeAt];
         PutLittleEndian(b + tail + s.tailOffset, static_cast<uint64_t>(p.operands[relativeAt].number.value - n), s.tailCount);
     }
-    // The check: the bytes decode, at this length, to the text's own record.
-    DecodedInstruction decoded;
-    if (!DecodeNamed(b, is32BitMode, decoded, out.line) || InstructionLength(decoded) != n) {
-        miss = Miss::Check;
-        return false;
-    }
-    const DecodedInstruction text = TextRecord(p, decoded, shownRepeat, segment);
-    char expected[kLineSize];
-    if (!FormatLine(text, expected) || std::strcmp(expected, out.line) != 0) {
-        miss = Miss::Check;
-        return false;
-    }
     std::memcpy(out.bytes, b, n);
     out.length = static_cast<uint8_t>(n);
     out.immediateBytes = 0;
     for (unsigned i = 0; i < c.operandCount; ++i) {
         if (c.operands[i].kind == OperandKind::Immediate) out.immediateBytes = static_cast<uint8_t>(out.immediateBytes + c.operands[i].tailCount);
     }
+    pending.shownRepeat = shownRepeat;
+    pending.segment = segment;
+    return true;
+}
+
+bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, Pending& pending) {
+    Encoded& out = pending.encoded;
+    uint8_t window[kDecodeWindow] = {};
+    std::memcpy(window, out.bytes, out.length);
+    DecodedInstruction decoded;
+    if (!DecodeNamed(window, is32BitMode, decoded, out.line) || InstructionLength(decoded) != out.length) return false;
+    const DecodedInstruction text = TextRecord(p, decoded, pending.shownRepeat, pending.segment);
+    char expected[kLineSize];
+    if (!FormatLine(text, expected) || std::strcmp(expected, out.line) != 0) return false;
     out.memorySize = 0;
     for (unsigned i = 0; i < decoded.operandCount; ++i) {
         if (decoded.operands[i].kind == OperandKind::Memory) out.memorySize = decoded.operands[i].memorySize;
     }
+    return true;
+}
+
+bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Encoded& out,
+                     Miss& miss, MissDetail& detail) {
+    Pending pending;
+    if (!BuildCandidate(c, p, is32BitMode, variant, pending, miss, detail)) return false;
+    if (!CheckCandidate(p, is32BitMode, pending)) {
+        miss = Miss::Check;
+        return false;
+    }
+    out = pending.encoded;
     return true;
 }
 

@@ -38,6 +38,22 @@ struct MissDetail {
     uint8_t fitBits = 0;  // ImmediateFit: the width the value missed
 };
 
+// The bytes of a candidate before the check (`out.line` not yet set).
+struct Pending {
+    Encoded encoded;
+    uint8_t shownRepeat;  // the repeat word the text shows (0, F3h, F2h)
+    uint8_t segment;
+};
+
+// Fills in the candidate; false with the reason when it cannot take the text.
+bool BuildCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Pending& out,
+                    Miss& miss, MissDetail& detail);
+
+// The check: true when the bytes decode, at their length, to the line of the
+// text (which it then stores in `pending.encoded.line`).
+bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, Pending& pending);
+
+// Both steps.
 bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Encoded& out,
                      Miss& miss, MissDetail& detail);
 

@@ -29,6 +29,11 @@ constexpr uint8_t kPrefixBytes[] = {0x66, 0x67, 0xF3, 0xF2};  // by CandidatePre
 constexpr uint8_t kPrefixBits[] = {CandidatePrefix::OperandSize, CandidatePrefix::AddressSize, CandidatePrefix::Rep,
                                    CandidatePrefix::Repne};
 
+struct SignatureOrder {
+    bool operator()(const Candidate& c, uint32_t s) const { return c.signature < s; }
+    bool operator()(uint32_t s, const Candidate& c) const { return s < c.signature; }
+};
+
 bool IsPrefixByte(uint8_t b) {
     switch (b) {
         case 0x26: case 0x2E: case 0x36: case 0x3E: case 0x64: case 0x65:
@@ -73,11 +78,20 @@ unsigned HeadBytes(const Form& f, uint8_t prefixes, uint8_t* out) {
     return n;
 }
 
-Probe Run(const Form& f, uint8_t prefixes, uint8_t marker, bool is32, unsigned* headLength) {
+// Decodes a form with marker bytes after it; `withText` also formats it
+// (a named instruction must have a text without "?").
+Probe Run(const Form& f, uint8_t prefixes, uint8_t marker, bool is32, unsigned* headLength, bool withText = true) {
     uint8_t window[kDecodeWindow] = {};
     const unsigned n = HeadBytes(f, prefixes, window);
     for (unsigned i = 0; i < kMarkerCount; ++i) window[n + i] = static_cast<uint8_t>(marker + i);
     Probe p;
+    if (!withText) {
+        p.record = DecodedInstruction{};
+        p.named = DecodeInstruction(window, &p.record, is32) && !IsInvalid(p.record) && p.record.mnemonic > Mnemonic::Invalid;
+        p.line[0] = '\0';
+        if (headLength != nullptr) *headLength = n;
+        return p;
+    }
     p.named = DecodeNamed(window, is32, p.record, p.line) && std::strchr(p.line, '?') == nullptr;
     if (headLength != nullptr) *headLength = n;
     return p;
@@ -156,7 +170,8 @@ bool MakeCandidate(const Form& f, bool is32, Candidate& c) {
     unsigned head = 0;
     const Probe a = Run(f, f.prefixes, kMarkerA, is32, &head);
     if (!a.named) return false;
-    const Probe b = Run(f, f.prefixes, kMarkerB, is32, nullptr);
+    // The second pattern only shows which values come from the bytes.
+    const Probe b = Run(f, f.prefixes, kMarkerB, is32, nullptr, false);
     if (!b.named) return false;
     const unsigned length = InstructionLength(a.record);
     if (length != InstructionLength(b.record) || length < head || length - head > kMarkerCount) return false;
@@ -164,7 +179,9 @@ bool MakeCandidate(const Form& f, bool is32, Candidate& c) {
     for (size_t i = 0; i < sizeof kPrefixBits; ++i) {
         const uint8_t bit = kPrefixBits[i];
         if (!(f.prefixes & bit)) continue;
-        const Probe without = Run(f, static_cast<uint8_t>(f.prefixes & ~bit), kMarkerA, is32, nullptr);
+        // Only 66h is judged by the text; the others by the mnemonic alone.
+        const Probe without = Run(f, static_cast<uint8_t>(f.prefixes & ~bit), kMarkerA, is32, nullptr,
+                                  bit == CandidatePrefix::OperandSize);
         if (bit == CandidatePrefix::OperandSize) {
             // 66h belongs to the opcode where it changes the text.
             if (without.named && std::strcmp(without.line, a.line) == 0) return false;
@@ -186,11 +203,12 @@ bool MakeCandidate(const Form& f, bool is32, Candidate& c) {
     return ReadShapes(a, b, f.hasModRM, c.tailLength, c);
 }
 
-void Add(Table& t, const Candidate& c) {
+void Add(Table& t, Candidate c) {
     if (t.count == kCapacity) {
         t.overflow = true;
         return;
     }
+    c.signature = ShapeSignature(c);
     t.candidates[t.count++] = c;
 }
 
@@ -282,6 +300,27 @@ void AddOpcode(Table& t, Form f, bool is32) {
     }
 }
 
+// Whether F3h, F2h or 67h in `f.prefixes` make any reading of the opcode
+// another instruction (the scalar SSE forms, jecxz): a quick look with the
+// decoder alone, so that the many opcodes they leave alone cost little.
+bool RepeatOrAddressPrefixMatters(Form f, bool is32) {
+    const uint8_t extra = CandidatePrefix::Rep | CandidatePrefix::Repne | CandidatePrefix::AddressSize;
+    const uint8_t without = static_cast<uint8_t>(f.prefixes & ~extra);
+    for (unsigned probe : {0x00u, 0xC0u}) {
+        uint8_t a[kDecodeWindow] = {};
+        uint8_t b[kDecodeWindow] = {};
+        f.hasModRM = false;
+        a[HeadBytes(f, f.prefixes, a)] = static_cast<uint8_t>(probe);
+        b[HeadBytes(f, without, b)] = static_cast<uint8_t>(probe);
+        DecodedInstruction x{};
+        DecodedInstruction y{};
+        const bool xNamed = DecodeInstruction(a, &x, is32) && !IsInvalid(x) && x.mnemonic > Mnemonic::Invalid;
+        const bool yNamed = DecodeInstruction(b, &y, is32) && !IsInvalid(y) && y.mnemonic > Mnemonic::Invalid;
+        if (xNamed && (!yNamed || x.mnemonic != y.mnemonic)) return true;
+    }
+    return false;
+}
+
 void Build(Table& t, bool is32) {
     for (uint8_t osz : {uint8_t{0}, uint8_t{CandidatePrefix::OperandSize}}) {
         for (uint8_t rep : {uint8_t{0}, uint8_t{CandidatePrefix::Rep}, uint8_t{CandidatePrefix::Repne}}) {
@@ -292,20 +331,21 @@ void Build(Table& t, bool is32) {
                     if (IsPrefixByte(static_cast<uint8_t>(op)) || op == 0x0F) continue;
                     f.opcode[0] = static_cast<uint8_t>(op);
                     f.opcodeLength = 1;
-                    AddOpcode(t, f, is32);
+                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32)) AddOpcode(t, f, is32);
                 }
                 for (unsigned op = 0; op < 256; ++op) {
                     f.opcode[0] = 0x0F;
                     f.opcode[1] = static_cast<uint8_t>(op);
                     f.opcodeLength = 2;
-                    AddOpcode(t, f, is32);
+                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32)) AddOpcode(t, f, is32);
                 }
             }
         }
     }
-    // Group by mnemonic, in an order fixed by the bytes.
+    // Group by mnemonic, then by signature, in an order fixed by the bytes.
     std::sort(t.candidates, t.candidates + t.count, [](const Candidate& x, const Candidate& y) {
         if (x.mnemonic != y.mnemonic) return x.mnemonic < y.mnemonic;
+        if (x.signature != y.signature) return x.signature < y.signature;
         return std::memcmp(&x, &y, sizeof x) < 0;
     });
     size_t at = 0;
@@ -315,14 +355,17 @@ void Build(Table& t, bool is32) {
     }
 }
 
+// Each mode's table is built at its first use (a program that assembles for
+// one mode only builds one).
 const Table& TableOf(bool is32) {
-    static const bool built = [] {
-        Build(g_tables[0], false);
-        Build(g_tables[1], true);
-        return true;
-    }();
-    (void)built;
-    return g_tables[is32 ? 1 : 0];
+    if (is32) {
+        static const bool built32 = (Build(g_tables[1], true), true);
+        (void)built32;
+        return g_tables[1];
+    }
+    static const bool built16 = (Build(g_tables[0], false), true);
+    (void)built16;
+    return g_tables[0];
 }
 
 }  // namespace
@@ -331,6 +374,33 @@ CandidateRange CandidatesOf(uint16_t mnemonic, bool is32BitMode) {
     const Table& t = TableOf(is32BitMode);
     if (mnemonic >= kMaxMnemonics) return {t.candidates, t.candidates};
     return {t.candidates + t.start[mnemonic], t.candidates + t.start[mnemonic + 1]};
+}
+
+CandidateRange CandidatesOf(uint16_t mnemonic, uint32_t signature, bool is32BitMode) {
+    const CandidateRange all = CandidatesOf(mnemonic, is32BitMode);
+    const auto range = std::equal_range(all.begin, all.end, signature, SignatureOrder{});
+    return {range.first, range.second};
+}
+
+uint8_t OperandSignature(uint8_t kind, uint8_t registerClass) {
+    switch (kind) {
+        case OperandKind::Register: return static_cast<uint8_t>(0x10 | registerClass);
+        case OperandKind::Memory: return 0x20;
+        case OperandKind::Immediate:
+        case OperandKind::Constant: return 0x30;
+        case OperandKind::Relative: return 0x40;
+        case OperandKind::FarPointer: return 0x50;
+        default: return 0xF0;
+    }
+}
+
+uint32_t ShapeSignature(const Candidate& c) {
+    uint32_t signature = c.operandCount;
+    for (unsigned i = 0; i < c.operandCount; ++i) {
+        signature |= static_cast<uint32_t>(OperandSignature(c.operands[i].kind, RegisterClassOf(c.operands[i].code)))
+                     << (8 * (i + 1));
+    }
+    return signature;
 }
 
 size_t CandidateCount(bool is32BitMode) { return TableOf(is32BitMode).count; }

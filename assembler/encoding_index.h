@@ -47,9 +47,10 @@ struct Candidate {
     uint8_t tailLength;    // bytes after ModR/M, SIB and displacement (or after the opcode)
     uint8_t operandCount;
     OperandShape operands[3];
+    uint32_t signature;    // ShapeSignature: operand count and kinds, for the look-up
 };
 static_assert(sizeof(OperandShape) == 7);
-static_assert(sizeof(Candidate) == 32);
+static_assert(sizeof(Candidate) == 36);
 
 struct CandidateRange {
     const Candidate* begin;
@@ -58,6 +59,15 @@ struct CandidateRange {
 
 // The candidates of one mnemonic in one mode, in a fixed order.
 CandidateRange CandidatesOf(uint16_t mnemonic, bool is32BitMode);
+// Only those whose operands have the kinds (and register classes) of
+// `signature`, as ShapeSignature gives it.
+CandidateRange CandidatesOf(uint16_t mnemonic, uint32_t signature, bool is32BitMode);
+
+// One byte per operand: its kind group (register, memory, number, relative,
+// far pointer) and, for a register, its class; the count in the low byte.
+// Immediate and Constant share a group, as the text writes both as a number.
+uint8_t OperandSignature(uint8_t kind, uint8_t registerClass);
+uint32_t ShapeSignature(const Candidate& c);
 
 // How many candidates a mode has, and whether the storage held them all.
 size_t CandidateCount(bool is32BitMode);

@@ -35,14 +35,46 @@ constexpr Synonym kConditionSynonyms[] = {
 constexpr const char* kConditionStems[] = {"j", "set", "cmov"};
 constexpr Synonym kRepeatSynonyms[] = {{"repe", "rep"}, {"repz", "rep"}, {"repnz", "repne"}};
 
+// A word of up to 16 characters as two numbers, so that a look-up compares
+// numbers, not strings; 0 for a longer word (none of the lists has one).
+struct Key {
+    uint64_t low = 0;
+    uint64_t high = 0;
+    bool operator==(const Key& o) const { return low == o.low && high == o.high; }
+    bool operator<(const Key& o) const { return high != o.high ? high < o.high : low < o.low; }
+};
+
+Key KeyOf(std::string_view word) {
+    Key k;
+    if (word.size() > 16) return k;
+    const size_t low = word.size() < 8 ? word.size() : 8;
+    std::memcpy(&k.low, word.data(), low);  // the byte order only has to be the same every time
+    std::memcpy(&k.high, word.data() + low, word.size() - low);
+    return k;
+}
+
+struct MnemonicKey {
+    Key key;
+    uint16_t index;
+};
+
+struct RegisterKey {
+    Key key;
+    uint8_t code;
+};
+
 struct Words {
     char registers[kRegisterSlots][kWordSize] = {};
+    RegisterKey sortedRegisters[kRegisterSlots] = {};
+    int registerCount = 0;
     char sizes[kSizeCodes][kWordSize] = {};
+    uint8_t sizeLengths[kSizeCodes] = {};
     char ptr[kWordSize] = {};
     char lock[kWordSize] = {};
     char rep[kWordSize] = {};
     char repne[kWordSize] = {};
-    uint16_t sortedMnemonics[kMaxMnemonics] = {};
+    Key lockKey, repKey, repneKey;
+    MnemonicKey sortedMnemonics[kMaxMnemonics] = {};
     int mnemonicCount = 0;
 };
 
@@ -114,10 +146,25 @@ void ReadPrefixWords(Words& w) {
 
 void SortMnemonics(Words& w) {
     for (int i = Mnemonic::Invalid + 1; i < MnemonicCount() && w.mnemonicCount < kMaxMnemonics; ++i) {
-        if (MnemonicName(static_cast<uint16_t>(i))[0] != '\0') w.sortedMnemonics[w.mnemonicCount++] = static_cast<uint16_t>(i);
+        const char* name = MnemonicName(static_cast<uint16_t>(i));
+        if (name[0] != '\0') w.sortedMnemonics[w.mnemonicCount++] = {KeyOf(name), static_cast<uint16_t>(i)};
     }
     std::sort(w.sortedMnemonics, w.sortedMnemonics + w.mnemonicCount,
-              [](uint16_t a, uint16_t b) { return std::strcmp(MnemonicName(a), MnemonicName(b)) < 0; });
+              [](const MnemonicKey& a, const MnemonicKey& b) { return a.key < b.key; });
+}
+
+void MakeKeys(Words& w) {
+    for (int slot = 0; slot < kRegisterSlots; ++slot) {
+        if (w.registers[slot][0] == '\0') continue;
+        w.sortedRegisters[w.registerCount++] = {
+            KeyOf(w.registers[slot]), MakeRegisterCode(static_cast<uint8_t>(slot / 8), static_cast<uint8_t>(slot % 8))};
+    }
+    std::sort(w.sortedRegisters, w.sortedRegisters + w.registerCount,
+              [](const RegisterKey& a, const RegisterKey& b) { return a.key < b.key; });
+    for (int code = 0; code < kSizeCodes; ++code) w.sizeLengths[code] = static_cast<uint8_t>(std::strlen(w.sizes[code]));
+    w.lockKey = KeyOf(w.lock);
+    w.repKey = KeyOf(w.rep);
+    w.repneKey = KeyOf(w.repne);
 }
 
 const Words& TheWords() {
@@ -127,17 +174,20 @@ const Words& TheWords() {
         ReadSizeKeywords(w);
         ReadPrefixWords(w);
         SortMnemonics(w);
+        MakeKeys(w);
         return w;
     }();
     return words;
 }
 
 uint16_t FindExactMnemonic(std::string_view name) {
+    if (name.empty() || name.size() > 16) return 0;
     const Words& w = TheWords();
-    const uint16_t* end = w.sortedMnemonics + w.mnemonicCount;
-    const uint16_t* it = std::lower_bound(w.sortedMnemonics, end, name,
-                                          [](uint16_t a, std::string_view n) { return MnemonicName(a) < n; });
-    return it != end && MnemonicName(*it) == name ? *it : 0;
+    const Key key = KeyOf(name);
+    const MnemonicKey* end = w.sortedMnemonics + w.mnemonicCount;
+    const MnemonicKey* it = std::lower_bound(w.sortedMnemonics, end, key,
+                                             [](const MnemonicKey& a, const Key& k) { return a.key < k; });
+    return it != end && it->key == key ? it->index : 0;
 }
 
 bool AllDigits(std::string_view s) {
@@ -147,12 +197,15 @@ bool AllDigits(std::string_view s) {
 }  // namespace
 
 bool FindRegister(std::string_view name, uint8_t* code) {
+    if (name.empty() || name.size() > 16) return false;
     const Words& w = TheWords();
-    for (int slot = 0; slot < kRegisterSlots; ++slot) {
-        if (w.registers[slot][0] != '\0' && name == w.registers[slot]) {
-            *code = MakeRegisterCode(static_cast<uint8_t>(slot / 8), static_cast<uint8_t>(slot % 8));
-            return true;
-        }
+    const Key key = KeyOf(name);
+    const RegisterKey* end = w.sortedRegisters + w.registerCount;
+    const RegisterKey* it = std::lower_bound(w.sortedRegisters, end, key,
+                                             [](const RegisterKey& a, const Key& k) { return a.key < k; });
+    if (it != end && it->key == key) {
+        *code = it->code;
+        return true;
     }
     if (name == "st(0)") return FindRegister("st", code);  // the formatter writes the top of the stack "st"
     return false;
@@ -183,9 +236,10 @@ bool IsRegisterLike(std::string_view name) {
 
 size_t MatchSizeKeyword(std::string_view text, uint8_t* memorySize) {
     const Words& w = TheWords();
+    if (text.empty()) return 0;
     for (int code = 1; code < kSizeCodes; ++code) {
-        std::string_view k = w.sizes[code];
-        if (k.empty() || text.substr(0, k.size()) != k) continue;
+        const std::string_view k(w.sizes[code], w.sizeLengths[code]);
+        if (k.empty() || k[0] != text[0] || text.substr(0, k.size()) != k) continue;
         if (text.size() > k.size()) {
             const char next = text[k.size()];
             if ((next >= 'a' && next <= 'z') || (next >= '0' && next <= '9') || next == '_') continue;
@@ -204,9 +258,10 @@ PrefixWord FindPrefixWord(std::string_view name) {
     for (const Synonym& s : kRepeatSynonyms) {
         if (name == s.alias) name = s.name;
     }
-    if (name == w.lock) return PrefixWord::Lock;
-    if (name == w.rep) return PrefixWord::Rep;
-    if (name == w.repne) return PrefixWord::Repne;
+    const Key key = KeyOf(name);
+    if (key == w.lockKey) return PrefixWord::Lock;
+    if (key == w.repKey) return PrefixWord::Rep;
+    if (key == w.repneKey) return PrefixWord::Repne;
     return PrefixWord::None;
 }
 

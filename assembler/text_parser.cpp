@@ -418,7 +418,7 @@ private:
     const char* original_;
     bool is32_;
     char* error_;
-    char lower_[kMaxTextLength + 1] = {};
+    char lower_[kMaxTextLength + 1];  // filled by Run up to size_
     size_t size_ = 0;
     size_t pos_ = 0;
 };

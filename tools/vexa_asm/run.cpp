@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "assembler/assembler.h"
+#include "formatter/display_lines.h"
 #include "tools/vexa_decode/decode_result.h"
 #include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/json_record.h"
@@ -36,6 +37,31 @@ void AppendBytesValue(std::string& out, const cli::DecodeResult& result) {
     cli::AppendJsonString(out, bytes.c_str());
 }
 
+// One instruction from the line the assembler checked: what BuildDisplayLines
+// makes of the same bytes, without decoding them again.
+void AppendChecked(const Options& options, const char* text, unsigned long lineNumber, const AssembledBytes& encoding,
+                   char* line, std::string& out) {
+    if (options.upperCase) ToUpperAscii(line);
+    char bytesLine[kDisplayLineSize];
+    BuildBytesLine(encoding.bytes, encoding.length, bytesLine);
+    if (options.json) {
+        out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
+        cli::AppendJsonString(out, text);
+        out += ",\"bytes\":";
+        std::string bytes = bytesLine;
+        if (!bytes.empty()) bytes.pop_back();
+        cli::AppendJsonString(out, bytes.c_str());
+        out += ",\"length\":" + std::to_string(encoding.length) + ",\"instruction\":";
+        cli::AppendJsonString(out, line);
+        out += "}\n";
+        return;
+    }
+    out += line;
+    out += '\n';
+    out += bytesLine;
+    out += '\n';
+}
+
 bool IsBlankLine(const char* text) {
     for (; *text != '\0'; ++text) {
         if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
@@ -55,9 +81,15 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
         ok = ListEncodings(text, options.is32BitMode, encodings, kMaxListedEncodings, &count, &error);
     } else {
         unsigned length = 0;
-        ok = AssembleInstruction(text, options.is32BitMode, encodings[0].bytes, &length, &error);
+        char line[kAssembledLineSize];
+        ok = AssembleInstruction(text, options.is32BitMode, encodings[0].bytes, &length, line, &error);
         encodings[0].length = static_cast<uint8_t>(length);
         count = ok ? 1 : 0;
+        if (ok && !options.explain) {
+            // The line the assembler checked is the one vexa-decode would build.
+            AppendChecked(options, text, lineNumber, encodings[0], line, out);
+            return true;
+        }
     }
     if (!ok) {
         message = error.message;
