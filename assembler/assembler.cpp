@@ -26,6 +26,7 @@ struct Reasons {
     bool fitMiss = false;
     bool checkMiss = false;
     uint8_t fitBits = 0;
+    uint8_t fitOperand = 0;  // the operand whose value did not fit the widest
     uint32_t sizesSeen = 0;  // bit per MemorySize code of the encodings found
 };
 
@@ -53,7 +54,10 @@ void Note(Reasons& reasons, Miss miss, const MissDetail& detail) {
     if (miss == Miss::MemorySize) reasons.sizeMiss = true;
     if (miss == Miss::ImmediateFit) {
         reasons.fitMiss = true;
-        if (detail.fitBits > reasons.fitBits) reasons.fitBits = detail.fitBits;
+        if (detail.fitBits > reasons.fitBits) {
+            reasons.fitBits = detail.fitBits;
+            reasons.fitOperand = detail.fitOperand;
+        }
     }
     if (miss == Miss::Check) reasons.checkMiss = true;
 }
@@ -135,15 +139,12 @@ void Explain(const char* text, bool is32, const ParsedInstruction& p, const Reas
         }
     }
     if (reasons.fitMiss) {
-        for (unsigned i = 0; i < p.operandCount; ++i) {
-            if (p.operands[i].form != OperandForm::Number) continue;
-            char value[32];
-            HexText(p.operands[i].number.value, value, sizeof value, "h");
-            char bits[16];
-            std::snprintf(bits, sizeof bits, "%u", reasons.fitBits);
-            SetError(error, "immediate %s does not fit in %s bits", value, bits);
-            return;
-        }
+        char value[32];
+        HexText(p.operands[reasons.fitOperand].number.value, value, sizeof value, "h");
+        char bits[16];
+        std::snprintf(bits, sizeof bits, "%u", reasons.fitBits);
+        SetError(error, "immediate %s does not fit in %s bits", value, bits);
+        return;
     }
     if (reasons.checkMiss) {
         for (unsigned i = 0; i < p.operandCount; ++i) {

@@ -115,6 +115,13 @@ bool EncodeAddress(const ParsedOperand& op, uint8_t regBits, unsigned variant, A
     return true;
 }
 
+void NoteFit(MissDetail& detail, unsigned bits, unsigned operand) {
+    if (bits > detail.fitBits) {
+        detail.fitBits = static_cast<uint8_t>(bits);
+        detail.fitOperand = static_cast<uint8_t>(operand);
+    }
+}
+
 // Matches the parsed operands against the candidate's shapes.
 Miss Match(const Candidate& c, const ParsedInstruction& p, MissDetail& detail) {
     if (p.operandCount != c.operandCount) return Miss::Shape;
@@ -143,7 +150,7 @@ Miss Match(const Candidate& c, const ParsedInstruction& p, MissDetail& detail) {
                     if (op.number.value != s.fixedValue) return Miss::Shape;
                 } else if (!Fits(op.number.value, 8u * s.size)) {
                     fitMiss = true;
-                    if (8u * s.size > detail.fitBits) detail.fitBits = static_cast<uint8_t>(8 * s.size);
+                    NoteFit(detail, 8u * s.size, i);
                 }
                 break;
             case OperandKind::Constant:
@@ -151,7 +158,7 @@ Miss Match(const Candidate& c, const ParsedInstruction& p, MissDetail& detail) {
                 if (op.number.fixedBytes != 0 && op.number.fixedBytes != s.size) return Miss::Shape;
                 if (!Fits(op.number.value, 8u * s.size)) {
                     fitMiss = true;
-                    if (8u * s.size > detail.fitBits) detail.fitBits = static_cast<uint8_t>(8 * s.size);
+                    NoteFit(detail, 8u * s.size, i);
                 }
                 break;
             case OperandKind::Relative:

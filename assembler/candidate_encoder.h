@@ -35,7 +35,8 @@ struct Encoded {
 constexpr unsigned kAddressVariants = 4;
 
 struct MissDetail {
-    uint8_t fitBits = 0;  // ImmediateFit: the width the value missed
+    uint8_t fitBits = 0;     // ImmediateFit: the width the value missed
+    uint8_t fitOperand = 0;  // and the operand whose value it is
 };
 
 // The bytes of a candidate before the check (`out.line` not yet set).

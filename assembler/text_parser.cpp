@@ -433,13 +433,13 @@ bool ParseInstruction(const char* text, bool is32BitMode, ParsedInstruction& out
 
 void TidyText(const char* text, char* out) {
     size_t n = 0;
-    bool blank = false;
+    bool blank = false;  // blanks were skipped since the last character written
     for (const char* c = text; *c != '\0' && n < kMaxTextLength; ++c) {
         if (IsBlank(*c)) {
             blank = n > 0;
             continue;
         }
-        if (blank && n < kMaxTextLength) out[n++] = ' ';
+        if (blank) out[n++] = ' ';
         blank = false;
         if (n < kMaxTextLength) out[n++] = *c;
     }

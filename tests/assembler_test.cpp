@@ -141,6 +141,8 @@ const BadCase kBadCases[] = {
     {k32, "mov al, dword ptr [eax]", "'al' cannot be used with 'dword ptr'"},
     {k32, "mov al, 1FF", "immediate 1FFh does not fit in 8 bits"},
     {k32, "mov al, -81", "immediate -81h does not fit in 8 bits"},
+    {k32, "enter 10, 100", "immediate 100h does not fit in 8 bits"},  // the operand at fault, not the first
+    {k32, "retn 10000", "immediate 10000h does not fit in 16 bits"},
     {k32, "mov cr9, eax", "no encoding of 'mov cr9, eax'"},
     {k16, "jcxz $+90000", "relative target $+90000 is out of range in 16-bit code"},
     {k32, "loop $-90000", "relative target $-90000 is out of range in 32-bit code"},
