@@ -18,8 +18,6 @@ namespace {
 using namespace assembler;
 
 constexpr unsigned kMaxCollected = 256;
-// Candidates that take one text before the check: a handful in practice.
-constexpr unsigned kMaxPending = 64;
 
 struct Reasons {
     bool sizeMiss = false;
@@ -210,8 +208,8 @@ bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, uns
     }
     for (unsigned i = 0; i < count; ++i) order[i] = i;
     std::sort(order, order + count, [&pending](unsigned a, unsigned b) {
-        const Encoded& x = pending[a].encoded;
-        const Encoded& y = pending[b].encoded;
+        const Pending& x = pending[a];
+        const Pending& y = pending[b];
         return Before({x.bytes, x.length, x.immediateBytes}, {y.bytes, y.length, y.immediateBytes});
     });
     const ParsedOperand* memory = MemoryOperand(p);
@@ -219,11 +217,13 @@ bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, uns
     int chosen = -1;
     for (unsigned k = 0; k < count; ++k) {
         const unsigned i = order[k];
-        if (!CheckCandidate(p, is32BitMode, pending[i])) {
+        char checkedLine[kAssembledLineSize];
+        uint8_t memorySize = 0;
+        if (!CheckCandidate(p, is32BitMode, pending[i], chosen < 0 ? line : checkedLine, &memorySize)) {
             reasons.checkMiss = true;
             continue;
         }
-        reasons.sizesSeen |= 1u << pending[i].encoded.memorySize;
+        reasons.sizesSeen |= 1u << memorySize;
         if (chosen < 0) chosen = static_cast<int>(i);
         if (!checkAll) break;
     }
@@ -232,9 +232,8 @@ bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, uns
         Explain(text, is32BitMode, p, reasons, error);
         return false;
     }
-    std::memcpy(bytes, pending[chosen].encoded.bytes, pending[chosen].encoded.length);
-    *length = pending[chosen].encoded.length;
-    std::memcpy(line, pending[chosen].encoded.line, kAssembledLineSize);
+    std::memcpy(bytes, pending[chosen].bytes, pending[chosen].length);
+    *length = pending[chosen].length;
     return true;
 }
 

@@ -256,9 +256,8 @@ bool DecodesTo(const uint8_t* bytes, unsigned length, bool is32BitMode, const ch
            std::strcmp(decoded, line) == 0;
 }
 
-bool BuildCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Pending& pending,
+bool BuildCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Pending& out,
                     Miss& miss, MissDetail& detail) {
-    Encoded& out = pending.encoded;
     miss = Match(c, p, detail);
     if (miss != Miss::None) return false;
     // The memory operand, if any, and the register that follows r/m.
@@ -340,23 +339,23 @@ bool BuildCandidate(const Candidate& c, const ParsedInstruction& p, bool is32Bit
     for (unsigned i = 0; i < c.operandCount; ++i) {
         if (c.operands[i].kind == OperandKind::Immediate) out.immediateBytes = static_cast<uint8_t>(out.immediateBytes + c.operands[i].tailCount);
     }
-    pending.shownRepeat = shownRepeat;
-    pending.segment = segment;
+    out.shownRepeat = shownRepeat;
+    out.segment = segment;
     return true;
 }
 
-bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, Pending& pending) {
-    Encoded& out = pending.encoded;
+bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, const Pending& pending, char* line,
+                    uint8_t* memorySize) {
     uint8_t window[kDecodeWindow] = {};
-    std::memcpy(window, out.bytes, out.length);
+    std::memcpy(window, pending.bytes, pending.length);
     DecodedInstruction decoded;
-    if (!DecodeNamed(window, is32BitMode, decoded, out.line) || InstructionLength(decoded) != out.length) return false;
+    if (!DecodeNamed(window, is32BitMode, decoded, line) || InstructionLength(decoded) != pending.length) return false;
     const DecodedInstruction text = TextRecord(p, decoded, pending.shownRepeat, pending.segment);
     char expected[kLineSize];
-    if (!FormatLine(text, expected) || std::strcmp(expected, out.line) != 0) return false;
-    out.memorySize = 0;
+    if (!FormatLine(text, expected) || std::strcmp(expected, line) != 0) return false;
+    *memorySize = 0;
     for (unsigned i = 0; i < decoded.operandCount; ++i) {
-        if (decoded.operands[i].kind == OperandKind::Memory) out.memorySize = decoded.operands[i].memorySize;
+        if (decoded.operands[i].kind == OperandKind::Memory) *memorySize = decoded.operands[i].memorySize;
     }
     return true;
 }
@@ -365,11 +364,14 @@ bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32Bi
                      Miss& miss, MissDetail& detail) {
     Pending pending;
     if (!BuildCandidate(c, p, is32BitMode, variant, pending, miss, detail)) return false;
-    if (!CheckCandidate(p, is32BitMode, pending)) {
+    if (!CheckCandidate(p, is32BitMode, pending, out.line, &out.memorySize)) {
         miss = Miss::Check;
         return false;
     }
-    out = pending.encoded;
+    std::memcpy(out.bytes, pending.bytes, pending.length);
+    out.length = pending.length;
+    out.prefixCount = pending.prefixCount;
+    out.immediateBytes = pending.immediateBytes;
     return true;
 }
 

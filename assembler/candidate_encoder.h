@@ -39,20 +39,29 @@ struct MissDetail {
     uint8_t fitOperand = 0;  // and the operand whose value it is
 };
 
-// The bytes of a candidate before the check (`out.line` not yet set).
+// The bytes of a candidate before the check.
 struct Pending {
-    Encoded encoded;
+    uint8_t bytes[kMaxInstructionLength];
+    uint8_t length;
+    uint8_t prefixCount;
+    uint8_t immediateBytes;
     uint8_t shownRepeat;  // the repeat word the text shows (0, F3h, F2h)
     uint8_t segment;
 };
+
+// The most candidates of one mnemonic with the same operand kinds (16 in
+// either mode; a test keeps the tables within it).
+constexpr unsigned kMaxPending = 64;
 
 // Fills in the candidate; false with the reason when it cannot take the text.
 bool BuildCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Pending& out,
                     Miss& miss, MissDetail& detail);
 
 // The check: true when the bytes decode, at their length, to the line of the
-// text (which it then stores in `pending.encoded.line`).
-bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, Pending& pending);
+// text; `line` (kLineSize bytes) then holds it and `memorySize` the size of
+// the memory operand as decoded (0 for none).
+bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, const Pending& pending, char* line,
+                    uint8_t* memorySize);
 
 // Both steps.
 bool EncodeCandidate(const Candidate& c, const ParsedInstruction& p, bool is32BitMode, unsigned variant, Encoded& out,

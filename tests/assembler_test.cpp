@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "assembler/assembler.h"
+#include "assembler/candidate_encoder.h"
+#include "assembler/encoding_index.h"
 
 namespace vexa {
 namespace {
@@ -219,6 +221,21 @@ TEST(Assembler, ListsEveryEncodingShortestFirst) {
     EXPECT_EQ(All("mvo eax, ebx", k32), (V{"unknown mnemonic 'mvo'"}));
     // The first of the list is what AssembleInstruction chooses.
     for (const Case& c : kCases) EXPECT_EQ(All(c.text, c.is32).front(), c.bytes) << c.text;
+}
+
+// AssembleInstruction holds the candidates of one mnemonic and operand kinds
+// in a fixed array; the tables must stay within it.
+TEST(Assembler, CandidateGroupsFitTheFixedStorage) {
+    EXPECT_TRUE(assembler::CandidateStorageSufficed());
+    for (bool is32 : {false, true}) {
+        for (uint16_t mnemonic = 0; mnemonic < 512; ++mnemonic) {
+            const assembler::CandidateRange all = assembler::CandidatesOf(mnemonic, is32);
+            for (const assembler::Candidate* c = all.begin; c != all.end; ++c) {
+                const assembler::CandidateRange group = assembler::CandidatesOf(mnemonic, c->signature, is32);
+                ASSERT_LE(group.end - group.begin, static_cast<long>(assembler::kMaxPending)) << mnemonic;
+            }
+        }
+    }
 }
 
 }  // namespace
