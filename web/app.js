@@ -15,6 +15,10 @@
   const bytesForm = document.querySelector('.bytes-box');
   const bytesInput = document.querySelector('[data-role="bytes-input"]');
   const bytesMessage = document.getElementById('bytes-message');
+  const assembleForm = document.querySelector('.assemble-box');
+  const assembleInput = document.querySelector('[data-role="assemble"]');
+  const assembleMessage = document.getElementById('assemble-message');
+  const encodingList = assembleForm.querySelector('.encodings');
   const breakdown = document.querySelector('[data-role="breakdown"] .breakdown-body');
 
   const isRadio = (element) => element.closest('.segments') !== null;
@@ -249,9 +253,9 @@
     return true;
   }
 
-  function showMessage(text) {
-    bytesMessage.textContent = text;
-    bytesMessage.classList.toggle('warning', text !== '');
+  function showMessage(text, element = bytesMessage) {
+    element.textContent = text;
+    element.classList.toggle('warning', text !== '');
   }
 
   function onClick(event) {
@@ -322,6 +326,35 @@
     changed(started);
   }
 
+  // The assemble box: the text's bytes go into the controls; every encoding
+  // of it is listed beside, and a click on one loads it.
+  function onAssemble(event) {
+    event.preventDefault();
+    const started = performance.now();
+    const result = JSON.parse(vexa.ccall('vexa_assemble', 'string', ['string'], [assembleInput.value]));
+    if (result.error) {
+      showMessage(result.error, assembleMessage);
+      encodingList.innerHTML = '';  // they were another text's
+      return;
+    }
+    showMessage(result.message, assembleMessage);
+    encodingList.innerHTML = result.encodings.length < 2 ? '' : '<span>Encodings:</span>' + result.encodings
+      .map((hex, i) => `<button type="button" class="encoding" aria-pressed="${i === 0}">${escape(hex)}</button>`)
+      .join('');
+    changed(started);
+  }
+
+  function onEncoding(event) {
+    const button = event.target.closest('button.encoding');
+    if (!button) return;
+    const started = performance.now();
+    for (const other of encodingList.querySelectorAll('button.encoding')) {
+      other.setAttribute('aria-pressed', String(other === button));
+    }
+    showMessage(load(button.textContent, -1, -1), assembleMessage);
+    changed(started);
+  }
+
   function start(module) {
     vexa = module;
     measureEditorCells();
@@ -339,6 +372,8 @@
       editor.addEventListener('contextmenu', (event) => event.preventDefault());
     }
     bytesForm.addEventListener('submit', onLoadBytes);
+    assembleForm.addEventListener('submit', onAssemble);
+    encodingList.addEventListener('click', onEncoding);
     breakdown.addEventListener('mouseover', highlight);
     breakdown.addEventListener('mouseleave', highlight);
     window.addEventListener('popstate', () => loadFragment(location.hash));

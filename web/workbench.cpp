@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "assembler/assembler.h"
 #include "composer/composer.h"
 #include "composer/dialog/dialog_controls.h"
 #include "decoder/decoder.h"
@@ -613,6 +614,27 @@ std::string Breakdown() {
     return json.Close('}').Text();
 }
 
+// The assemble box: the text's encodings, shortest first, the first loaded
+// into the controls, as JSON {"encodings":[...],"message":...} or
+// {"error":...} in the assembler's words.
+std::string Assemble(const char* text) {
+    Json json;
+    json.Open('{');
+    AssembledBytes encodings[kMaxListedEncodings];
+    unsigned count = 0;
+    AssembleError error{};
+    if (text == nullptr ||
+        !ListEncodings(text, workbench.state.mode32, encodings, kMaxListedEncodings, &count, &error) || count == 0) {
+        json.Key("error").String(text == nullptr ? "no text" : error.message);
+        return json.Close('}').Text();
+    }
+    json.Key("encodings").Open('[');
+    for (unsigned i = 0; i < count; ++i) json.String(HexList(encodings[i].bytes, encodings[i].length));
+    json.Close(']');
+    json.Key("message").String(Load(HexList(encodings[0].bytes, encodings[0].length).c_str(), -1, -1));
+    return json.Close('}').Text();
+}
+
 }  // namespace
 }  // namespace vexa
 
@@ -695,6 +717,11 @@ const char* vexa_load(const char* hex, int mode32, int upperCase) {
 
 const char* vexa_fragment() {
     workbench.text = vexa::Fragment();
+    return workbench.text.c_str();
+}
+
+const char* vexa_assemble(const char* text) {
+    workbench.text = vexa::Assemble(text);
     return workbench.text.c_str();
 }
 

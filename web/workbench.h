@@ -36,6 +36,13 @@ void vexa_editor_metrics(int charWidth, int byteGap);
 // a text that is not hex changes nothing.
 const char* vexa_load(const char* hex, int mode32, int upperCase);
 
+// The assemble box: assembles `text` in the present mode and loads the
+// shortest encoding into the controls. Returns JSON: {"encodings":["89 D8",
+// "8B C3"],"message":"..."} with every encoding shortest first (as vexa-asm
+// --all lists them) and what vexa_load said of the first, or {"error":"..."}
+// in the assembler's words, the controls left as they were.
+const char* vexa_assemble(const char* text);
+
 // The state as a link fragment: "32/66-89-40-12", "16u/90" (mode, 'u' for
 // upper case, the bytes composed).
 const char* vexa_fragment();

@@ -118,6 +118,11 @@ function snapshot(page) {
   });
 }
 
+async function assemble(page, text) {
+  await page.fill('[data-role="assemble"]', text);
+  await page.press('[data-role="assemble"]', 'Enter');
+}
+
 async function loadBytes(page, hex) {
   await page.fill('[data-role="bytes-input"]', hex);
   await page.press('[data-role="bytes-input"]', 'Enter');
@@ -379,6 +384,37 @@ test('bytes box: loads what the controls hold and names what they cannot', async
   assert.deepEqual({ ...(await snapshot(page)), message: '' }, { ...before, message: '' });
 });
 
+test('assemble box: the bytes go into the controls; the other encodings load with a click', async (page) => {
+  await click(page, 1008);  // 32-bit
+  await assemble(page, 'mov eax, ebx');
+  assert.equal(await text(page, 1000), 'mov\teax, ebx');
+  assert.equal(await text(page, 1057), '89 D8 ');
+  assert.equal(await bitRow(page, kModRM), '11011000');
+  const listed = await page.$$eval('.encodings button', (b) => b.map((x) => x.textContent));
+  const asm = path.join(path.dirname(vexaDecode), 'vexa-asm');
+  const all = execFileSync(asm, ['--all', '--32', 'mov eax, ebx']).toString().split('\n').filter((l, i) => i % 2 === 1 && l);
+  assert.deepEqual(listed, all.map((l) => l.trim()));
+  await page.click('.encodings button >> nth=1');
+  assert.equal(await text(page, 1057), '8B C3 ');
+  assert.equal(await text(page, 1000), 'mov\teax, ebx');
+  assert.equal(await bitRow(page, kOpcode1), '10001011');
+
+  // Prefixes, ModR/M, SIB, displacement and immediate all land in their controls.
+  await assemble(page, 'lock add word ptr es:[ebx+esi*4+10], 1234');
+  assert.equal(await text(page, 1000), 'lock add\tword ptr es:[ebx+esi*4+10], 1234');
+  for (const id of [1009, 1005, 1011]) assert.equal(await pressed(page, id), true, `button ${id}`);
+  assert.deepEqual(await editor(page, 1053), { bytes: '10', caret: 0 });
+  assert.deepEqual(await editor(page, 1054), { bytes: '34 12', caret: 0 });
+
+  // An error in the assembler's words, the controls as they were.
+  const before = await snapshot(page);
+  await assemble(page, 'mov eax,');
+  let words = '';
+  try { execFileSync(asm, ['mov eax,'], { stdio: 'pipe' }); } catch (error) { words = error.stderr.toString(); }
+  assert.equal(`vexa-asm: ${await page.textContent('#assemble-message')}\n`, words);
+  assert.deepEqual(await snapshot(page), before);
+});
+
 test('the link holds mode, case and bytes; Back and Forward step through changes', async (page, browser) => {
   await clickBits(page, kModRM, 0x40);
   await click(page, 1008);
@@ -505,6 +541,7 @@ test('random walk of 400 actions matches the native composer', async (page) => {
   await page.evaluate(() => { window.vexaTimings.length = 0; });
   const bits = Array.from({ length: 40 }, (_, i) => 1013 + i);
   const others = [1001, 1002, 1003, 1004, 1005, 1006, 1055, 1007, 1008, 1009, 1010, 1011, 1012, 1056];
+  const assembled = ['mov eax, [ebx+ecx*4+12]', 'lock add word ptr es:[bx+si], 7', 'jmp 1234:5678', 'mov eax,'];
   const loads = ['66 89 40 12', '0F 85 34 12', 'F3 66 A5', 'C8 34 12 05', '8B 84 25 78 56 34 12', 'EA 11 22 33 44 55 66'];
   for (let step = 0; step < 400; ++step) {
     const r = rand();
@@ -539,10 +576,14 @@ test('random walk of 400 actions matches the native composer', async (page) => {
       const x = at.x + Math.floor(rand() * 120);
       await page.mouse.click(x, at.y);
       actions.push(`editorclick ${id} ${Math.floor(x - at.left)}`);
-    } else {
+    } else if (r < 0.99) {
       const hex = pick(loads);
       await loadBytes(page, hex);
       actions.push(`load -1 -1 ${hex}`);
+    } else {
+      const text = pick(assembled);
+      await assemble(page, text);
+      actions.push(`assemble ${text}`);
     }
     seen.push(await snapshot(page));
   }

@@ -8,6 +8,7 @@
 //   key ID NAME         a key pressed in a byte editor (ArrowLeft, Home, ...)
 //   editorclick ID X    a click X pixels into a byte editor
 //   metrics W GAP       the page's digit width and byte gap
+//   assemble TEXT       the assemble box
 //   load MODE UPPER HEX the bytes box or a link (MODE and UPPER 1, 0, or -1
 //                       to keep them)
 // The controls here behave as the dialog manager's: check boxes flip, a
@@ -122,6 +123,10 @@ void Act(const std::string& line) {
     } else if (verb == "metrics") {
         int width = 0, gap = 0;
         if (in >> width >> gap) vexa_editor_metrics(width, gap);
+    } else if (verb == "assemble") {
+        std::string text;
+        std::getline(in >> std::ws, text);
+        vexa_assemble(text.c_str());
     } else if (verb == "load") {
         int mode = -1, upper = -1;
         std::string hex;
