@@ -4,6 +4,7 @@
 // controls and turns the page's clicks and keys into the dialog's commands.
 #include "web/workbench.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -242,9 +243,11 @@ std::string Unheld(const cli::HexBytes& given, unsigned prefixCount) {
         const unsigned first = prefixCount + heldRest;
         const unsigned end = static_cast<unsigned>(given.count);
         const unsigned length = std::max<unsigned>(InstructionLength(decodedGiven), first);
-        if (length > first) {
-            note(HexList(given.window.data() + first, std::min(length, end) - first) +
-                 ", which no control holds (read as 00)");
+        const unsigned unheldEnd = std::min(length, end);
+        const bool allZero = std::all_of(given.window.data() + first, given.window.data() + unheldEnd,
+                                         [](uint8_t byte) { return byte == 0; });
+        if (unheldEnd > first && !allZero) {  // zeros are what the zero fill reads anyway
+            note(HexList(given.window.data() + first, unheldEnd - first) + ", which no control holds (read as 00)");
         }
         if (end > length) note(HexList(given.window.data() + length, end - length) + " after the instruction");
     }
@@ -310,9 +313,16 @@ std::string Load(const char* hex, int mode32, int upperCase) {
     return Unheld(given, prefixCount);
 }
 
+// The composed bytes up to the decoded instruction's end: an editor may hold
+// more than the instruction reads (a sign-extended imm8's is sized to the
+// operand), and those bytes would come back as bytes after it.
 std::string Fragment() {
     uint8_t composed[kCompositionSize];
-    const unsigned count = Compose(composed);
+    unsigned count = Compose(composed);
+    const DecodedInstruction& shown = workbench.state.decoded;
+    if (!IsPrefixValue(workbench.state.opcode1) && !IsInvalid(shown)) {
+        count = std::min(count, InstructionLength(shown));
+    }
     std::string out = workbench.state.mode32 ? "32" : "16";
     if (workbench.state.upperCase) out += 'u';
     out += '/';

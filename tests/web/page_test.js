@@ -375,6 +375,11 @@ test('bytes box: loads what the controls hold and names what they cannot', async
   await loadBytes(page, '2E 3E 8B 84 25 78 56 34 12');
   assert.equal(await text(page, 1057), '3E 8B 84 25 78 56 34 12 ');
   assert.match(await page.textContent('#bytes-message'), /^Left out: prefixes 2E 3E held as 3E/);
+  await loadBytes(page, 'C8 34 12 00');  // a 00 the zero fill reads anyway is not left out
+  assert.equal(await page.textContent('#bytes-message'), '');
+  await loadBytes(page, '83 C0 01');  // the immediate editor holds 4 bytes; the link only the 3 read
+  assert.equal(await text(page, 1057), '83 C0 01 ');
+  await page.waitForFunction(() => location.hash === '#32/83-C0-01', null, { timeout: 5000 });
   await loadBytes(page, '0F');  // the second code byte from the zero fill
   assert.equal(await text(page, 1057), '0F 00 00 ');
   assert.equal(await page.textContent('#bytes-message'), '');
