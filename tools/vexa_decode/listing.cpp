@@ -1,0 +1,249 @@
+#include "tools/vexa_decode/listing.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "tools/vexa_decode/decode_result.h"
+#include "tools/vexa_decode/explanation.h"
+#include "tools/vexa_decode/hex_input.h"
+#include "tools/vexa_decode/json_record.h"
+#include "tools/vexa_decode/run.h"
+#include "tools/vexa_decode/terminal_colour.h"
+
+namespace vexa::cli {
+namespace {
+
+constexpr char kProgramName[] = "vexa-decode";
+constexpr size_t kFlushThreshold = 1 << 16;
+constexpr char kTruncatedText[] = "(truncated)";
+
+char* PutHex(char* at, uint32_t value, unsigned digits) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    for (unsigned i = digits; i-- > 0; value >>= 4) at[i] = kDigits[value & 0x0F];
+    return at + digits;
+}
+
+// Takes the input as it comes, applies --skip and --count, and lists every
+// instruction the walker completes.
+class Lister {
+public:
+    Lister(const Options& options, std::FILE* out)
+        : options_(options),
+          out_(out),
+          walker_(options.is32BitMode, options.origin),
+          skip_(options.skip),
+          left_(options.count),
+          colour_(options.explain && ShouldColour(out)) {
+        text_.reserve(2 * kFlushThreshold);
+    }
+
+    void Feed(const uint8_t* data, size_t count) {
+        while (count > 0 && left_ > 0) {
+            uint8_t* space = walker_.Space();
+            const size_t piece = std::min(count, walker_.Room());
+            std::memcpy(space, data, piece);
+            data += piece;
+            count -= piece;
+            Take(space, piece);
+        }
+    }
+
+    // Reads `fd` to its end straight into the walker; false on a read error,
+    // with errno set. The lines of each read are written before the next, so
+    // that they appear at once on a pipe.
+    bool ReadAll(int fd) {
+        while (left_ > 0) {
+            uint8_t* space = walker_.Space();
+            const ssize_t got = read(fd, space, walker_.Room());
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return false;
+            if (got == 0) break;
+            Take(space, static_cast<size_t>(got));
+            Flush();
+        }
+        return true;
+    }
+
+    void Finish() {
+        walker_.Finish();
+        Drain();
+        Flush();
+    }
+
+    void Flush() {
+        std::fwrite(text_.data(), 1, text_.size(), out_);
+        std::fflush(out_);
+        text_.clear();
+    }
+
+private:
+    // `count` bytes just placed at `space`, the walker's free space.
+    void Take(uint8_t* space, size_t count) {
+        const size_t skipped = static_cast<size_t>(std::min<uint64_t>(skip_, count));
+        skip_ -= skipped;
+        count = static_cast<size_t>(std::min<uint64_t>(count - skipped, left_));
+        if (count == 0) return;
+        if (skipped > 0) std::memmove(space, space + skipped, count);
+        left_ -= count;
+        walker_.Commit(count);
+        Drain();
+    }
+
+    void Drain() {
+        WalkedInstruction instruction;
+        while (walker_.Next(instruction)) {
+            Emit(instruction);
+            if (text_.size() >= kFlushThreshold) Flush();
+        }
+    }
+
+    void Emit(const WalkedInstruction& instruction) {
+        DecodeResult& result = result_;
+        result.is32BitMode = options_.is32BitMode;
+        result.record = instruction.record;
+        result.decodeOk = instruction.decodeOk;
+        result.formatOk = BuildDisplayLines(instruction.window, result.record, result.decodeOk, options_.upperCase,
+                                            result.instructionLine, result.bytesLine);
+        if (options_.json) {
+            const JsonPlace place{instruction.address, instruction.window, instruction.length, instruction.truncated};
+            AppendJsonRecord(text_, result, &place);
+            return;
+        }
+        AppendListingLine(text_, instruction, result.instructionLine, options_.is32BitMode);
+        if (options_.explain) {
+            HexBytes bytes;
+            std::memcpy(bytes.window.data(), instruction.window, kDecodeWindow);
+            bytes.count = instruction.available;
+            AppendExplanation(text_, bytes, result, colour_);
+        }
+    }
+
+    const Options& options_;
+    std::FILE* out_;
+    InstructionWalker walker_;
+    uint64_t skip_;
+    uint64_t left_;
+    bool colour_;
+    std::string text_;
+    DecodeResult result_;
+};
+
+int ReadError(std::FILE* err, std::string_view name, int error) {
+    std::fprintf(err, "%s: cannot read %.*s: %s\n", kProgramName, static_cast<int>(name.size()), name.data(),
+                 std::strerror(error));
+    return kExitBadInput;
+}
+
+int ListFile(Lister& lister, const Options& options, std::FILE* err) {
+    const std::string path(options.filePath);
+    const std::string name = "'" + path + "'";
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        std::fprintf(err, "%s: cannot open %s: %s\n", kProgramName, name.c_str(), std::strerror(errno));
+        return kExitBadInput;
+    }
+    const bool ok = lister.ReadAll(fd);
+    const int error = errno;
+    close(fd);
+    if (!ok) {
+        lister.Flush();
+        return ReadError(err, name, error);
+    }
+    lister.Finish();
+    return kExitOk;
+}
+
+int ListArguments(Lister& lister, const Options& options, std::FILE* err) {
+    size_t capacity = 0;
+    for (std::string_view argument : options.hexArguments) capacity += argument.size();
+    std::vector<uint8_t> bytes(capacity);
+    size_t count = 0;
+    HexParseError error;
+    for (std::string_view argument : options.hexArguments) {
+        if (!AppendHexText(argument, bytes.data(), bytes.size(), count, error)) {
+            std::fprintf(err, "%s: %s\n", kProgramName, DescribeHexError(error).c_str());
+            return kExitBadInput;
+        }
+    }
+    if (count == 0) {
+        std::fprintf(err, "%s: %s\n", kProgramName, DescribeHexError(HexParseError{HexError::NoBytes, {}, 0}).c_str());
+        return kExitBadInput;
+    }
+    lister.Feed(bytes.data(), count);
+    lister.Finish();
+    return kExitOk;
+}
+
+// Hex from standard input, line by line; a bad line ends the listing there.
+int ListHexLines(Lister& lister, std::FILE* in, std::FILE* err) {
+    char* line = nullptr;
+    size_t capacity = 0;
+    std::vector<uint8_t> bytes;
+    unsigned long lineNumber = 0;
+    int status = kExitOk;
+    ssize_t length;
+    while ((length = getline(&line, &capacity, in)) >= 0) {
+        ++lineNumber;
+        bytes.resize(std::max(bytes.size(), static_cast<size_t>(length)));
+        size_t count = 0;
+        HexParseError error;
+        if (!AppendHexText(std::string_view(line, static_cast<size_t>(length)), bytes.data(), bytes.size(), count,
+                           error)) {
+            lister.Flush();
+            std::fprintf(err, "%s: line %lu: %s; the listing stops here\n", kProgramName, lineNumber,
+                         DescribeHexError(error).c_str());
+            status = kExitBadInput;
+            break;
+        }
+        lister.Feed(bytes.data(), count);
+        lister.Flush();
+    }
+    std::free(line);
+    if (status == kExitOk) lister.Finish();
+    return status;
+}
+
+}  // namespace
+
+void AppendListingLine(std::string& out, const WalkedInstruction& instruction, const char* instructionLine,
+                       bool is32BitMode) {
+    const unsigned digits = is32BitMode ? 8 : 4;
+    char head[8 + 2 + kListingBytesWidth + 2];
+    char* at = PutHex(head, instruction.address, digits);
+    at = std::fill_n(at, 2, ' ');
+    char* const bytesEnd = at + kListingBytesWidth;
+    for (unsigned i = 0; i < instruction.length && i < kMaxInstructionLength; ++i) {
+        if (i > 0) *at++ = ' ';
+        at = PutHex(at, instruction.window[i], 2);
+    }
+    std::fill(at, bytesEnd + 2, ' ');
+    out.append(head, bytesEnd + 2);
+    out += instruction.truncated ? kTruncatedText : instructionLine;
+    if (instruction.hasTarget) {
+        char target[8 + 4] = {' ', ' ', ';', ' '};
+        out.append(target, PutHex(target + 4, instruction.target, digits));
+    }
+    out += '\n';
+}
+
+int ListInstructions(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
+    Lister lister(options, out);
+    if (!options.filePath.empty()) return ListFile(lister, options, err);
+    if (!options.hexArguments.empty()) return ListArguments(lister, options, err);
+    if (!options.raw) return ListHexLines(lister, in, err);
+    if (!lister.ReadAll(fileno(in))) {
+        const int error = errno;
+        lister.Flush();
+        return ReadError(err, "standard input", error);
+    }
+    lister.Finish();
+    return kExitOk;
+}
+
+}  // namespace vexa::cli
