@@ -44,7 +44,7 @@ expect_decode() {
 run --help
 expect_status 0 "--help"
 [[ "$out" == usage:* ]] || fail "--help prints usage"
-for option in --16 --32 --upper --json --batch --explain; do
+for option in --16 --32 --upper --json --batch --explain --list --raw --file --skip --count --org; do
   [[ "$out" == *"$option"* ]] || fail "--help lists $option"
 done
 
@@ -64,6 +64,17 @@ expect_decode $'lock rep movsb\t' "F0 F3 A4 " F0F3A4
 expect_decode $'jmp\t$+4' "66 E9 00 00 " 66 E9
 expect_decode $'INVALID\t' "FF " FF D8
 expect_decode $'INVALID\t' "66 " --upper 66 FF D8
+
+# Bytes past the instruction are noted on standard error, never on standard output.
+run 55 89 e5
+expect_out $'push\tebp\n55 \n' "bytes left over"
+expect_err_line "2 were not decoded (--list" "bytes left over"
+
+# --list on a pipe: the first line comes while the input is still open.
+exec 3< <({ printf '\x90\x90'; head -c 100 /dev/zero; sleep 3; } | "$bin" --list --raw)
+IFS= read -r -t 2 first <&3 || fail "list: no line within 2 s on a pipe"
+exec 3<&-
+[ "${first:-}" = "00000000  90                                            nop"$'\t' ] || fail "list: first line $(printf %q "${first:-}")"
 
 # --batch: the same lines as single runs, bad lines reported by number.
 printf '90\n0F 0B\nzz\n\nC3\n' >"$tmp/in"

@@ -61,6 +61,7 @@ bool InstructionWalker::Next(WalkedInstruction& out) {
         std::memcpy(lastWindow_, window, left);
         window = lastWindow_;
     }
+    out.is32BitMode = is32BitMode_;
     out.address = address_;
     out.window = window;
     out.available = static_cast<unsigned>(std::min(left, kDecodeWindow));
@@ -70,15 +71,12 @@ bool InstructionWalker::Next(WalkedInstruction& out) {
     out.truncated = length > left || (invalid && out.decodeOk && left < kDecodeWindow &&
                                       ValidWithMoreBytes(window, out.available, is32BitMode_));
     out.length = out.truncated ? static_cast<unsigned>(left) : length;
-    out.hasTarget = false;
-    if (!invalid && !out.truncated) {
-        for (unsigned i = 0; i < out.record.operandCount && i < 3; ++i) {
-            const OperandDescriptor& operand = out.record.operands[i];
-            if (operand.kind != OperandKind::Relative) continue;
-            out.hasTarget = true;
-            out.target = (address_ + length + static_cast<uint32_t>(SignExtend(operand.disp, operand.dispSize))) &
-                         WidthMask(is32BitMode_);
-        }
+    // A relative branch has that one operand.
+    const OperandDescriptor& operand = out.record.operands[0];
+    out.hasTarget = !invalid && !out.truncated && operand.kind == OperandKind::Relative && out.record.operandCount == 1;
+    if (out.hasTarget) {
+        out.target = (address_ + length + static_cast<uint32_t>(SignExtend(operand.disp, operand.dispSize))) &
+                     WidthMask(is32BitMode_);
     }
     begin_ += out.length;
     address_ = (address_ + out.length) & WidthMask(is32BitMode_);

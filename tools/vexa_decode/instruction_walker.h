@@ -19,6 +19,7 @@
 namespace vexa::cli {
 
 struct WalkedInstruction {
+    bool is32BitMode;
     uint32_t address;       // within the mode's width: 16 or 32 bits
     const uint8_t* window;  // kDecodeWindow bytes from the first byte; 00 past the end of the input
     unsigned length;        // bytes taken: the instruction's length, 1 for INVALID, the rest when truncated
@@ -48,8 +49,6 @@ public:
     // Finish when every byte has been taken. `out` stays valid until the next
     // call of any member.
     bool Next(WalkedInstruction& out);
-
-    bool Is32BitMode() const { return is32BitMode_; }
 
 private:
     static constexpr size_t kBufferSize = kChunkSize + kDecodeWindow;

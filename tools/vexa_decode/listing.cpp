@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "tools/vexa_decode/decode_result.h"
@@ -23,14 +24,26 @@ constexpr char kProgramName[] = "vexa-decode";
 constexpr size_t kFlushThreshold = 1 << 16;
 constexpr char kTruncatedText[] = "(truncated)";
 
+// "00" to "FF", each pair followed by two blanks: one 4-byte store writes a
+// byte of the bytes column and its separator (the next pair overwrites the
+// second blank).
+struct HexPairs {
+    char text[256][4];
+    constexpr HexPairs() : text() {
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        for (unsigned i = 0; i < 256; ++i) text[i][0] = kDigits[i >> 4], text[i][1] = kDigits[i & 15], text[i][2] = text[i][3] = ' ';
+    }
+};
+constexpr HexPairs kHexPairs;
+
+// `digits` (4 or 8) upper-case hex digits of `value`.
 char* PutHex(char* at, uint32_t value, unsigned digits) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    for (unsigned i = digits; i-- > 0; value >>= 4) at[i] = kDigits[value & 0x0F];
+    for (unsigned i = digits; i > 0; i -= 2, value >>= 8) std::memcpy(at + i - 2, kHexPairs.text[value & 0xFF], 2);
     return at + digits;
 }
 
 // Takes the input as it comes, applies --skip and --count, and lists every
-// instruction the walker completes.
+// instruction the walker completes into one output buffer.
 class Lister {
 public:
     Lister(const Options& options, std::FILE* out)
@@ -39,9 +52,8 @@ public:
           walker_(options.is32BitMode, options.origin),
           skip_(options.skip),
           left_(options.count),
-          colour_(options.explain && ShouldColour(out)) {
-        text_.reserve(2 * kFlushThreshold);
-    }
+          colour_(options.explain && ShouldColour(out)),
+          buffer_(new char[kBufferSize]) {}
 
     void Feed(const uint8_t* data, size_t count) {
         while (count > 0 && left_ > 0) {
@@ -77,12 +89,14 @@ public:
     }
 
     void Flush() {
-        std::fwrite(text_.data(), 1, text_.size(), out_);
+        std::fwrite(buffer_.get(), 1, used_, out_);
         std::fflush(out_);
-        text_.clear();
+        used_ = 0;
     }
 
 private:
+    static constexpr size_t kBufferSize = (size_t{1} << 16) + kListingLineSize;
+
     // `count` bytes just placed at `space`, the walker's free space.
     void Take(uint8_t* space, size_t count) {
         const size_t skipped = static_cast<size_t>(std::min<uint64_t>(skip_, count));
@@ -98,30 +112,43 @@ private:
     void Drain() {
         WalkedInstruction instruction;
         while (walker_.Next(instruction)) {
-            Emit(instruction);
-            if (text_.size() >= kFlushThreshold) Flush();
+            if (used_ + kListingLineSize > kBufferSize) Flush();
+            if (!options_.json && !options_.explain) {
+                used_ = static_cast<size_t>(PutListingLine(buffer_.get() + used_, instruction, options_.upperCase) -
+                                            buffer_.get());
+            } else {
+                EmitWithRecord(instruction);
+            }
         }
     }
 
-    void Emit(const WalkedInstruction& instruction) {
+    // --json and --explain, which build the record's lines and text.
+    void EmitWithRecord(const WalkedInstruction& instruction) {
         DecodeResult& result = result_;
         result.is32BitMode = options_.is32BitMode;
         result.record = instruction.record;
         result.decodeOk = instruction.decodeOk;
         result.formatOk = BuildDisplayLines(instruction.window, result.record, result.decodeOk, options_.upperCase,
                                             result.instructionLine, result.bytesLine);
+        text_.clear();
         if (options_.json) {
             const JsonPlace place{instruction.address, instruction.window, instruction.length, instruction.truncated};
             AppendJsonRecord(text_, result, &place);
-            return;
-        }
-        AppendListingLine(text_, instruction, result.instructionLine, options_.is32BitMode);
-        if (options_.explain) {
+        } else {
+            char line[kListingLineSize];
+            text_.append(line, PutListingLine(line, instruction, options_.upperCase));
             HexBytes bytes;
             std::memcpy(bytes.window.data(), instruction.window, kDecodeWindow);
             bytes.count = instruction.available;
             AppendExplanation(text_, bytes, result, colour_);
         }
+        if (used_ + text_.size() > kBufferSize) Flush();
+        if (text_.size() > kBufferSize) {
+            std::fwrite(text_.data(), 1, text_.size(), out_);
+            return;
+        }
+        std::memcpy(buffer_.get() + used_, text_.data(), text_.size());
+        used_ += text_.size();
     }
 
     const Options& options_;
@@ -130,7 +157,9 @@ private:
     uint64_t skip_;
     uint64_t left_;
     bool colour_;
-    std::string text_;
+    std::unique_ptr<char[]> buffer_;
+    size_t used_ = 0;
+    std::string text_;  // one --json or --explain entry; keeps its capacity
     DecodeResult result_;
 };
 
@@ -195,7 +224,8 @@ int ListHexLines(Lister& lister, std::FILE* in, std::FILE* err) {
         HexParseError error;
         if (!AppendHexText(std::string_view(line, static_cast<size_t>(length)), bytes.data(), bytes.size(), count,
                            error)) {
-            lister.Flush();
+            // The lines before it are listed to their end, as if the input ended there.
+            lister.Finish();
             std::fprintf(err, "%s: line %lu: %s; the listing stops here\n", kProgramName, lineNumber,
                          DescribeHexError(error).c_str());
             status = kExitBadInput;
@@ -211,25 +241,30 @@ int ListHexLines(Lister& lister, std::FILE* in, std::FILE* err) {
 
 }  // namespace
 
-void AppendListingLine(std::string& out, const WalkedInstruction& instruction, const char* instructionLine,
-                       bool is32BitMode) {
-    const unsigned digits = is32BitMode ? 8 : 4;
-    char head[8 + 2 + kListingBytesWidth + 2];
-    char* at = PutHex(head, instruction.address, digits);
-    at = std::fill_n(at, 2, ' ');
-    char* const bytesEnd = at + kListingBytesWidth;
-    for (unsigned i = 0; i < instruction.length && i < kMaxInstructionLength; ++i) {
-        if (i > 0) *at++ = ' ';
-        at = PutHex(at, instruction.window[i], 2);
+char* PutListingLine(char* at, const WalkedInstruction& instruction, bool upperCase) {
+    const unsigned digits = instruction.is32BitMode ? 8 : 4;
+    at = PutHex(at, instruction.address, digits);
+    // Blanks over the whole bytes column and the gaps on its sides, then the bytes.
+    constexpr size_t kColumn = 2 + kListingBytesWidth + 2;
+    static constexpr char kBlanks[kColumn + 1] = "                                                ";
+    static_assert(sizeof kBlanks - 1 == kColumn);
+    std::memcpy(at, kBlanks, kColumn);
+    char* const text = at + kColumn;
+    const unsigned count = std::min<unsigned>(instruction.length, kMaxInstructionLength);
+    for (unsigned i = 0; i < count; ++i) std::memcpy(at + 2 + 3 * i, kHexPairs.text[instruction.window[i]], 4);
+    at = text;
+    if (instruction.truncated) {
+        at = std::copy_n(kTruncatedText, sizeof kTruncatedText - 1, at);
+    } else {
+        at = BuildInstructionLine(instruction.record, instruction.decodeOk, upperCase, text);
+        if (at == nullptr) at = text + std::strlen(text);
     }
-    std::fill(at, bytesEnd + 2, ' ');
-    out.append(head, bytesEnd + 2);
-    out += instruction.truncated ? kTruncatedText : instructionLine;
     if (instruction.hasTarget) {
-        char target[8 + 4] = {' ', ' ', ';', ' '};
-        out.append(target, PutHex(target + 4, instruction.target, digits));
+        at = std::copy_n("  ; ", 4, at);
+        at = PutHex(at, instruction.target, digits);
     }
-    out += '\n';
+    *at++ = '\n';
+    return at;
 }
 
 int ListInstructions(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <string>
 
+#include "formatter/display_lines.h"
 #include "tools/vexa_decode/instruction_walker.h"
 #include "tools/vexa_decode/options.h"
 
@@ -21,10 +22,12 @@ namespace vexa::cli {
 
 // The bytes column: 15 pairs and the blanks between them.
 constexpr size_t kListingBytesWidth = 3 * kMaxInstructionLength - 1;
+// Room for the longest listing line: address, bytes, instruction line, target.
+constexpr size_t kListingLineSize = 8 + 2 + kListingBytesWidth + 2 + kDisplayLineSize + 12;
 
-// Appends the listing line of one instruction, its newline included.
-void AppendListingLine(std::string& out, const WalkedInstruction& instruction, const char* instructionLine,
-                       bool is32BitMode);
+// Writes the listing line of one instruction at `at`, which has
+// kListingLineSize bytes of room, and returns its end (after the newline).
+char* PutListingLine(char* at, const WalkedInstruction& instruction, bool upperCase);
 
 // The whole listing for parsed options. Returns the exit status.
 int ListInstructions(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err);
