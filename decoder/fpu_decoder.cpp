@@ -6,25 +6,7 @@
 namespace vexa {
 namespace {
 
-constexpr uint8_t kEscapeD9 = 0xD9;
-constexpr uint8_t kEscapeDB = 0xDB;
 constexpr uint8_t kAx = MakeRegisterCode(RegisterClass::Gpr16, 0);
-
-// The register form named by a mod-11 second byte, or kNoRegisterForm. The
-// single-byte control rows (DB E0-E3, then D9 E0-FF) take precedence over the
-// per-escape rows.
-fpu::RegisterForm FindRegisterForm(uint8_t escape, uint8_t modrm) {
-    if (escape == kEscapeDB && modrm >= 0xE0 && modrm <= 0xE3) {
-        return {fpu::kDbControlRow[modrm & 3], fpu::StackOperands::None, -1};
-    }
-    if (escape == kEscapeD9 && modrm >= 0xE0) {
-        const uint16_t mnemonic = fpu::kD9ConstantRow[modrm & 0x1F];
-        if (mnemonic != Mnemonic::None) return {mnemonic, fpu::StackOperands::None, -1};
-    }
-    const fpu::RegisterForm& row = fpu::kRegisterRows[escape & 7][(modrm >> 3) & 7];
-    if (row.onlyRm >= 0 && row.onlyRm != (modrm & 7)) return fpu::kNoRegisterForm;
-    return row;
-}
 
 bool StoreStackOperands(DecodedInstruction* record, fpu::StackOperands pattern, uint8_t i) {
     OperandDescriptor st{}, stI{};
@@ -53,7 +35,7 @@ bool StoreStackOperands(DecodedInstruction* record, fpu::StackOperands pattern, 
 // A mod-11 second byte: one byte beyond the escape, operands on the stack.
 bool DecodeRegisterForm(const uint8_t* bytes, DecodedInstruction* record) {
     const uint8_t modrm = bytes[1];
-    const fpu::RegisterForm form = FindRegisterForm(bytes[0], modrm);
+    const fpu::RegisterForm form = fpu::FindRegisterForm(bytes[0], modrm);
     // A register byte with no name would reach the memory forms only to be
     // rejected there for not addressing memory; refuse it here instead.
     if (form.mnemonic == Mnemonic::None) return false;

@@ -227,4 +227,18 @@ constexpr MemoryForm FindMemoryForm(uint8_t escape, uint8_t reg, bool operand32)
     return {mnemonic, row.memorySize, mnemonic != Mnemonic::None};
 }
 
+// The register form named by a mod-11 second byte, or kNoRegisterForm. The
+// single-byte control rows (DB E0-E3, then D9 E0-FF) take precedence over the
+// per-escape rows.
+constexpr RegisterForm FindRegisterForm(uint8_t escape, uint8_t modrm) {
+    if (escape == 0xDB && modrm >= 0xE0 && modrm <= 0xE3) return {kDbControlRow[modrm & 3], StackOperands::None, -1};
+    if (escape == 0xD9 && modrm >= 0xE0) {
+        const uint16_t mnemonic = kD9ConstantRow[modrm & 0x1F];
+        if (mnemonic != Mnemonic::None) return {mnemonic, StackOperands::None, -1};
+    }
+    const RegisterForm& row = kRegisterRows[escape & 7][(modrm >> 3) & 7];
+    if (row.onlyRm >= 0 && row.onlyRm != (modrm & 7)) return kNoRegisterForm;
+    return row;
+}
+
 }  // namespace vexa::fpu

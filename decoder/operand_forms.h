@@ -111,6 +111,8 @@ struct OperandForm {
     uint8_t fixedASizing;
     uint8_t fixedB;
     uint8_t fixedBSizing;
+    bool fixedAInOpcode;        // FixedA's number is in bits of the opcode byte (else implied by it)
+    bool fixedBInOpcode;
     uint8_t group;              // FormGroup: the name comes from its row by the reg field
     bool wordFormBelow;         // a 16-bit operand size names the entry before (movsw after movsd)
     bool shortAddressBelow;     // a 16-bit address size names the entry before (jcxz after jecxz)
@@ -190,6 +192,19 @@ constexpr OperandForm WithFixedA(OperandForm form, uint8_t number, uint8_t sizin
 constexpr OperandForm WithFixedB(OperandForm form, uint8_t number, uint8_t sizing) {
     form.fixedB = number;
     form.fixedBSizing = sizing;
+    return form;
+}
+
+// A register numbered by bits of the opcode byte (40+r, B8+r, 0F C8+r, the sreg of 06/07).
+constexpr OperandForm WithOpcodeRegisterA(OperandForm form, uint8_t number, uint8_t sizing) {
+    form = WithFixedA(form, number, sizing);
+    form.fixedAInOpcode = true;
+    return form;
+}
+
+constexpr OperandForm WithOpcodeRegisterB(OperandForm form, uint8_t number, uint8_t sizing) {
+    form = WithFixedB(form, number, sizing);
+    form.fixedBInOpcode = true;
     return form;
 }
 
@@ -321,7 +336,7 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
             return WithData(WithFixedA(form, 0, sized), DataShape::Imm8);
         }
         case OpcodeClass::SegmentPushPop:
-            return WithFixedA(Slots(name, OperandSource::FixedA), (opcode >> 3) & 3, Sizing::Segment);
+            return WithOpcodeRegisterA(Slots(name, OperandSource::FixedA), (opcode >> 3) & 3, Sizing::Segment);
         case OpcodeClass::ReturnImm16: return WithData(Slots(name, OperandSource::Data), DataShape::Constant16);
         case OpcodeClass::Group1: {
             const uint8_t data =
@@ -361,8 +376,8 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::ShiftImm8: return WithGroup(RmDataForm(None, sized, DataShape::Imm8), FormGroup::Shift);
         case OpcodeClass::MovRegImm: {
             const bool wideForm = (opcode & 0x08) != 0;
-            return WithData(WithFixedA(Slots(name, OperandSource::FixedA, OperandSource::Data), opcode & 7,
-                                       WidthSizing(wideForm)),
+            return WithData(WithOpcodeRegisterA(Slots(name, OperandSource::FixedA, OperandSource::Data), opcode & 7,
+                                                WidthSizing(wideForm)),
                             wideForm ? DataShape::ImmFull : DataShape::Imm8);
         }
         case OpcodeClass::MovAccumulatorOffset: {
@@ -383,11 +398,11 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         }
         case OpcodeClass::RegisterInOpcode:
             if (opcode >= 0x91) {  // xchg accumulator, register
-                return WithFixedB(WithFixedA(Slots(name, OperandSource::FixedA, OperandSource::FixedB), 0,
-                                             Sizing::Full),
-                                  opcode & 7, Sizing::Full);
+                return WithOpcodeRegisterB(WithFixedA(Slots(name, OperandSource::FixedA, OperandSource::FixedB), 0,
+                                                      Sizing::Full),
+                                           opcode & 7, Sizing::Full);
             }
-            return WithFixedA(Slots(name, OperandSource::FixedA), opcode & 7, Sizing::Full);
+            return WithOpcodeRegisterA(Slots(name, OperandSource::FixedA), opcode & 7, Sizing::Full);
         case OpcodeClass::NoOperands: return Slots(name);
         case OpcodeClass::TestXchg: return RegRmForm(name, true, sized, sized);
         case OpcodeClass::PopOrGroup45:
@@ -445,11 +460,12 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
     const uint16_t name = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
     const bool wide = (second & 0x01) != 0;
     switch (kTwoByteClassTable[second]) {
-        case TwoByteClass::Bswap: return WithFixedA(Slots(name, OperandSource::FixedA), second & 7, Sizing::Full);
+        case TwoByteClass::Bswap:
+            return WithOpcodeRegisterA(Slots(name, OperandSource::FixedA), second & 7, Sizing::Full);
         case TwoByteClass::BitTestImm:
             return WithGroup(RmDataForm(None, Sizing::Full, DataShape::Imm8), FormGroup::BitTest);
         case TwoByteClass::SegmentPushPop:
-            return WithFixedA(Slots(name, OperandSource::FixedA), (second >> 3) & 7, Sizing::Segment);
+            return WithOpcodeRegisterA(Slots(name, OperandSource::FixedA), (second >> 3) & 7, Sizing::Segment);
         case TwoByteClass::ShiftDoubleImm: {
             OperandForm form = RegRmForm(name, false, Sizing::Full, Sizing::Full);
             form.source[2] = OperandSource::Data;
@@ -532,6 +548,24 @@ inline constexpr std::array<std::array<OperandForm, 256>, FormMap::kCount> kOper
 }();
 
 using operand_form_tables::kGroupNames;
+
+// Indexed by [RegRow][reg field]; row 0 is never taken.
+inline constexpr std::array<std::array<OperandForm, 8>, RegRow::kCount> kRowOperandForms = [] {
+    std::array<std::array<OperandForm, 8>, RegRow::kCount> forms{};
+    for (unsigned row = 1; row < RegRow::kCount; ++row) {
+        for (unsigned reg = 0; reg < 8; ++reg) {
+            forms[row][reg] = operand_form_tables::RegRowForm(static_cast<uint8_t>(row), static_cast<uint8_t>(reg));
+        }
+    }
+    return forms;
+}();
+
+// Whether the straight line takes `form` with this reg field and addressing
+// form (a register r/m operand, or memory or no ModR/M byte).
+constexpr bool FormTakes(const OperandForm& form, unsigned regField, bool registerForm) {
+    if (!form.straightLine || ((form.validRegs >> regField) & 1) == 0) return false;
+    return registerForm ? !form.memoryOnly : !form.registerOnly;
+}
 
 // The opcode (map and byte) of each row, for the record's class fields.
 struct RowOpcode {
@@ -643,10 +677,10 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
                       HeaderField(HeaderByte::DecodeFlags, twoByte ? DecodeFlag::TwoByteOpcode : 0) |
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.hasModRM = form.hasModRM ? 1 : 0;
-    // A form that the straight line does not take has no valid reg field.
-    const uint16_t valid = static_cast<uint16_t>((form.registerOnly ? 0 : form.validRegs) |
-                                                 (form.memoryOnly ? 0 : form.validRegs << 8));
-    resolved.validForms = form.straightLine ? valid : 0;
+    for (unsigned reg = 0; reg < 8; ++reg) {
+        resolved.validForms = static_cast<uint16_t>(resolved.validForms | (FormTakes(form, reg, false) << reg) |
+                                                    (FormTakes(form, reg, true) << (8 + reg)));
+    }
     resolved.regRow = form.regRow;
     resolved.group = form.group;
     for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
@@ -683,8 +717,7 @@ inline constexpr std::array<std::array<std::array<StraightForm, 8>, RegRow::kCou
             const RowOpcode opcode = RowOpcodeOf(row);
             for (unsigned reg = 0; reg < 8; ++reg) {
                 forms[operand32][row][reg] =
-                    ResolveForm(operand_form_tables::RegRowForm(static_cast<uint8_t>(row), static_cast<uint8_t>(reg)),
-                                operand32 != 0, opcode.twoByte, opcode.byte);
+                    ResolveForm(kRowOperandForms[row][reg], operand32 != 0, opcode.twoByte, opcode.byte);
             }
         }
     }

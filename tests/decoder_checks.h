@@ -62,6 +62,25 @@ inline DecodedInstruction DecodeBytes(const std::vector<uint8_t>& bytes, bool is
     return record;
 }
 
+// Field by field: the padding bytes of a record are never compared.
+inline bool SameOperand(const OperandDescriptor& a, const OperandDescriptor& b) {
+    return a.kind == b.kind && a.memorySize == b.memorySize && a.reg == b.reg && a.base == b.base &&
+           a.index == b.index && a.scale == b.scale && a.dispSize == b.dispSize && a.disp == b.disp &&
+           a.dispHigh == b.dispHigh && a.immSize == b.immSize && a.imm == b.imm;
+}
+
+inline bool SameRecord(const DecodedInstruction& a, const DecodedInstruction& b) {
+    if (a.prefixFlags != b.prefixFlags || a.repeatAndLength != b.repeatAndLength || a.opcodeClass != b.opcodeClass ||
+        a.subClass != b.subClass || a.mnemonic != b.mnemonic || a.decodeFlags != b.decodeFlags ||
+        a.operandCount != b.operandCount) {
+        return false;
+    }
+    for (unsigned i = 0; i < 3; ++i) {
+        if (!SameOperand(a.operands[i], b.operands[i])) return false;
+    }
+    return true;
+}
+
 inline bool IsZero(const OperandDescriptor& operand) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(&operand);
     return std::all_of(bytes, bytes + sizeof(operand), [](uint8_t b) { return b == 0; });

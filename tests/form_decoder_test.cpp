@@ -11,27 +11,10 @@
 #include "decoder/decoder.h"
 #include "decoder/form_decoder.h"
 #include "decoder/operand_forms.h"
+#include "tests/decoder_checks.h"
 
 namespace vexa {
 namespace {
-
-bool SameOperand(const OperandDescriptor& a, const OperandDescriptor& b) {
-    return a.kind == b.kind && a.memorySize == b.memorySize && a.reg == b.reg && a.base == b.base &&
-           a.index == b.index && a.scale == b.scale && a.dispSize == b.dispSize && a.disp == b.disp &&
-           a.dispHigh == b.dispHigh && a.immSize == b.immSize && a.imm == b.imm;
-}
-
-bool SameRecord(const DecodedInstruction& a, const DecodedInstruction& b) {
-    if (a.prefixFlags != b.prefixFlags || a.repeatAndLength != b.repeatAndLength || a.opcodeClass != b.opcodeClass ||
-        a.subClass != b.subClass || a.mnemonic != b.mnemonic || a.decodeFlags != b.decodeFlags ||
-        a.operandCount != b.operandCount) {
-        return false;
-    }
-    for (unsigned i = 0; i < 3; ++i) {
-        if (!SameOperand(a.operands[i], b.operands[i])) return false;
-    }
-    return true;
-}
 
 std::string Hex(const uint8_t* bytes, size_t count) {
     std::string text;
@@ -96,7 +79,7 @@ TEST(FormDecoder, EveryOpcodeDecodesAsItsClassHandlerDecodesIt) {
                             const bool handlerOk = DecodeInstructionByHandlers(window, &byHandlers, is32BitMode);
                             ++checked;
                             straight += kOperandForms[twoByte][opcode].straightLine;
-                            if (formOk != handlerOk || !SameRecord(byForm, byHandlers)) {
+                            if (formOk != handlerOk || !test::SameRecord(byForm, byHandlers)) {
                                 FAIL() << "records differ for " << Hex(window, kDecodeWindow)
                                        << (is32BitMode ? "(32-bit mode)" : "(16-bit mode)");
                             }
