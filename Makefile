@@ -87,14 +87,16 @@ fuzz: fuzz-build
 	$(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus
 
 # Optimised build of bench/ alone; prints the speedups over Zydis and Capstone
-# and the cost of one composer refresh. Not part of `make test`.
+# and the cost of one composer refresh, then vexa-decode --list against objdump
+# and ndisasm. Not part of `make test`.
 bench: deps
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
-	cmake --build $(BUILD)/bench --target vexa_bench -j $(JOBS)
+	cmake --build $(BUILD)/bench --target vexa_bench vexa-decode -j $(JOBS)
 	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
 	  --benchmark_report_aggregates_only=true \
 	  --benchmark_out=$(BUILD)/bench/results.json --benchmark_out_format=json
 	@python3 bench/speedups.py $(BUILD)/bench/results.json
+	@bench/listing_speed.sh $(BUILD)/bench/tools/vexa-decode $(BUILD)/bench/listing
 
 clean:
 	rm -rf $(BUILD)

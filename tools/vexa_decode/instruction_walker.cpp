@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoder/encoding_layout.h"
+
 namespace vexa::cli {
 namespace {
 
@@ -14,21 +16,6 @@ int32_t SignExtend(uint32_t value, unsigned bytes) {
         case 2: return static_cast<int16_t>(value);
         default: return static_cast<int32_t>(value);
     }
-}
-
-// An INVALID decode of the input's last `available` bytes that rests on the
-// zeros after them: some value of the first missing byte makes an instruction.
-// Past 14 bytes nothing missing can make one valid: it would be too long.
-bool ValidWithMoreBytes(const uint8_t* window, unsigned available, bool is32BitMode) {
-    if (available >= kMaxInstructionLength) return false;
-    uint8_t variant[kDecodeWindow];
-    std::memcpy(variant, window, kDecodeWindow);
-    DecodedInstruction record;
-    for (unsigned value = 0; value < 256; ++value) {
-        variant[available] = static_cast<uint8_t>(value);
-        if (DecodeInstruction(variant, &record, is32BitMode) && !IsInvalid(record)) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -65,11 +52,14 @@ bool InstructionWalker::Next(WalkedInstruction& out) {
     out.address = address_;
     out.window = window;
     out.available = static_cast<unsigned>(std::min(left, kDecodeWindow));
-    out.decodeOk = DecodeInstruction(window, &out.record, is32BitMode_);
+    // Near the end, the layout says how far the decoder read: past the end,
+    // the instruction (or what made it INVALID) rests on bytes that are not there.
+    EncodingLayout layout{};
+    out.decodeOk = left < kDecodeWindow ? DecodeInstructionLayout(window, &out.record, &layout, is32BitMode_)
+                                        : DecodeInstruction(window, &out.record, is32BitMode_);
     const bool invalid = !out.decodeOk || IsInvalid(out.record);
     const unsigned length = invalid ? 1 : std::max(1u, InstructionLength(out.record));
-    out.truncated = length > left || (invalid && out.decodeOk && left < kDecodeWindow &&
-                                      ValidWithMoreBytes(window, out.available, is32BitMode_));
+    out.truncated = length > left || (invalid && layout.length > left && left < kMaxInstructionLength);
     out.length = out.truncated ? static_cast<unsigned>(left) : length;
     // A relative branch has that one operand.
     const OperandDescriptor& operand = out.record.operands[0];
