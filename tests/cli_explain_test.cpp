@@ -50,8 +50,10 @@ std::vector<std::string> Section(const std::string& text, const std::string& hea
     std::vector<std::string> section;
     bool inside = false;
     for (const std::string& line : Lines(text)) {
-        if (line.rfind("  ", 0) != 0) inside = line.rfind(heading, 0) == 0;
-        else if (inside) section.push_back(line);
+        if (line.rfind("  ", 0) != 0)
+            inside = line.rfind(heading, 0) == 0;
+        else if (inside)
+            section.push_back(line);
     }
     return section;
 }
@@ -59,11 +61,16 @@ std::vector<std::string> Section(const std::string& text, const std::string& hea
 // "P O M S D I2": one token per group of the "bytes" (or "read") list, by
 // what its description says, with the byte count when above one.
 std::string Signature(const std::string& text, const char* heading = "bytes (") {
-    static const std::pair<const char*, const char*> kTokens[] = {
-        {"two-byte escape", "0F"}, {"memory displacement", "D"}, {"branch displacement", "B"},
-        {"memory offset", "MO"},   {"16-bit constant", "C"},     {"far pointer offset", "PO"},
-        {"far pointer selector", "PS"}, {"value", "I"},          {"imm8", "X"},
-        {"not an instruction", "!"}};
+    static const std::pair<const char*, const char*> kTokens[] = {{"two-byte escape", "0F"},
+                                                                  {"memory displacement", "D"},
+                                                                  {"branch displacement", "B"},
+                                                                  {"memory offset", "MO"},
+                                                                  {"16-bit constant", "C"},
+                                                                  {"far pointer offset", "PO"},
+                                                                  {"far pointer selector", "PS"},
+                                                                  {"value", "I"},
+                                                                  {"imm8", "X"},
+                                                                  {"not an instruction", "!"}};
     std::string signature;
     for (const std::string& line : Section(text, heading)) {
         const std::string role = line.substr(2 + 6 + 13, line.find(' ', 2 + 6 + 13) - (2 + 6 + 13));
@@ -205,7 +212,9 @@ TEST(CliExplainOpcode, FieldsFollowTheWorkbenchLabels) {
             shown.push_back(name + " " + bits + ": " + FieldMeaningOf(line));
         }
         EXPECT_EQ(shown, c.fields) << c.hex << "\n" << text;
-        if (!c.fields.empty()) EXPECT_TRUE(Contains(text, std::string(" = ") + c.pattern + " (")) << c.hex;
+        if (!c.fields.empty()) {
+            EXPECT_TRUE(Contains(text, std::string(" = ") + c.pattern + " (")) << c.hex;
+        }
     }
 }
 
@@ -332,8 +341,8 @@ TEST(CliExplainInvalid, EachReasonInWords) {
         unsigned bytesRead;
     };
     const Case cases[] = {
-        {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 66 90", InvalidCause::TooManyPrefixes,
-         "more than 14 prefixes", 15},
+        {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 66 90", InvalidCause::TooManyPrefixes, "more than 14 prefixes",
+         15},
         {k32, "66 66 66 66 66 66 66 66 66 66 66 C7 84 24 11 22 33 44 55 66", InvalidCause::TooLong,
          "longer than 15 bytes: the instruction would take 20 bytes", 20},
         {k32, "F3 F3 F3 F3 F3 F3 F3 F3 F3 26 F3 0F C2 84 24 11 22 33 44 01", InvalidCause::TooLong,
@@ -343,8 +352,7 @@ TEST(CliExplainInvalid, EachReasonInWords) {
         {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 FF F8", InvalidCause::ReservedRegField, "FF /7", 16},
         {k32, "0F 04", InvalidCause::UnknownOpcode, "unknown opcode: 0F 04 is not assigned", 3},
         {k32, "F6 C8", InvalidCause::ReservedRegField, "F6 /1 is not an instruction (F6 defines /0, /2-/7)", 2},
-        {k32, "FF 3D 78 56 34 12", InvalidCause::ReservedRegField, "FF /7 is not an instruction (FF defines /0-/6)",
-         6},
+        {k32, "FF 3D 78 56 34 12", InvalidCause::ReservedRegField, "FF /7 is not an instruction (FF defines /0-/6)", 6},
         {k32, "FE D0", InvalidCause::ReservedRegField, "FE defines /0, /1", 2},
         {k32, "C6 C8 00", InvalidCause::ReservedRegField, "C6 /1 is not an instruction (C6 defines /0)", 2},
         {k32, "8F C8", InvalidCause::ReservedRegField, "8F defines /0", 2},
@@ -381,7 +389,8 @@ TEST(CliExplainInvalid, EachReasonInWords) {
         EXPECT_EQ(layout.invalidCause, c.cause) << c.hex << "\n" << text;
         const size_t reason = text.find("\ninvalid: ");
         ASSERT_NE(reason, std::string::npos) << text;
-        EXPECT_TRUE(Contains(text.substr(reason, text.find('\n', reason + 1) - reason), c.words)) << c.hex << "\n" << text;
+        EXPECT_TRUE(Contains(text.substr(reason, text.find('\n', reason + 1) - reason), c.words)) << c.hex << "\n"
+                                                                                                  << text;
         EXPECT_TRUE(Contains(text, "read (" + std::to_string(c.bytesRead) + "):\n")) << c.hex << "\n" << text;
         EXPECT_EQ(Signature(text), "!") << c.hex;
     }

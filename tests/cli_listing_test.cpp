@@ -2,7 +2,6 @@
 // branch targets at the wrap, truncation and INVALID at the end, chunking,
 // and the listing of files and standard input end to end.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -92,7 +91,9 @@ TEST(CliListing, EveryLineIsTheSingleDecodeOfItsBytesAndAddressesStepByLength) {
                 EXPECT_EQ(text, "INVALID\t\n");
             } else if (!instruction.truncated) {
                 EXPECT_EQ(InstructionLength(single.record), instruction.length) << line;
-                EXPECT_EQ(text.substr(0, text.find("  ; ")), single.instructionLine + std::string(instruction.hasTarget ? "" : "\n")) << line;
+                EXPECT_EQ(text.substr(0, text.find("  ; ")),
+                          single.instructionLine + std::string(instruction.hasTarget ? "" : "\n"))
+                    << line;
             }
             address = (address + instruction.length) & (is32 ? 0xFFFFFFFFu : 0xFFFFu);
             offset += instruction.length;
@@ -122,19 +123,29 @@ TEST(CliListing, LinesAndBranchTargetsAtTheWrap) {
         {false, 0xFFFE, {0xEB, 0x00, 0x90}, {at("FFFE", "EB 00") + "jmp\t$+2  ; 0000\n", at("0000", "90") + "nop\t\n"}},
         {false, 0x0000, {0xEB, 0xFB}, {at("0000", "EB FB") + "jmp\t$-3  ; FFFD\n"}},
         {false, 0xFFF0, {0xE8, 0x0D, 0x00}, {at("FFF0", "E8 0D 00") + "call\t$+10  ; 0000\n"}},
-        {false, 0x7C00, {0x66, 0xE9, 0x00, 0x00, 0x01, 0x00}, {at("7C00", "66 E9 00 00 01 00") + "jmp\t$+10006  ; 7C06\n"}},
+        {false,
+         0x7C00,
+         {0x66, 0xE9, 0x00, 0x00, 0x01, 0x00},
+         {at("7C00", "66 E9 00 00 01 00") + "jmp\t$+10006  ; 7C06\n"}},
         {true, 0xFFFFFFFE, {0x74, 0x10}, {at("FFFFFFFE", "74 10") + "je\t$+12  ; 00000010\n"}},
         {true, 0x10, {0xE9, 0xEB, 0xFF, 0xFF, 0xFF}, {at("00000010", "E9 EB FF FF FF") + "jmp\t$-10  ; 00000000\n"}},
         {true, 0, {0xE9, 0xF6, 0xFF, 0xFF, 0xFF}, {at("00000000", "E9 F6 FF FF FF") + "jmp\t$-5  ; FFFFFFFB\n"}},
         // INVALID takes one byte and the walk goes on; cut-off instructions keep the bytes there are.
-        {true, 0, {0xFF, 0xD8, 0xD1}, {at("00000000", "FF") + "INVALID\t\n", at("00000001", "D8 D1") + "fcom\tst(1)\n"}},
-        {true, 0, {0x90, 0x0F, 0x85, 0x10}, {at("00000000", "90") + "nop\t\n", at("00000001", "0F 85 10") + "(truncated)\n"}},
+        {true,
+         0,
+         {0xFF, 0xD8, 0xD1},
+         {at("00000000", "FF") + "INVALID\t\n", at("00000001", "D8 D1") + "fcom\tst(1)\n"}},
+        {true,
+         0,
+         {0x90, 0x0F, 0x85, 0x10},
+         {at("00000000", "90") + "nop\t\n", at("00000001", "0F 85 10") + "(truncated)\n"}},
         {true, 0, {0xFF}, {at("00000000", "FF") + "(truncated)\n"}},
         // Invalid only for the zeros after the end: 0F 73 /0 is not an instruction, 0F 73 /2 is.
         {true, 0, {0x0F, 0x73}, {at("00000000", "0F 73") + "(truncated)\n"}},
         // INVALID whatever follows: an x87 form of no instruction, then a cut-off D1.
         {true, 0, {0xD9, 0xD1}, {at("00000000", "D9") + "INVALID\t\n", at("00000001", "D1") + "(truncated)\n"}},
-        {true, 0,
+        {true,
+         0,
          {0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x90},
          {at("00000000", "66 66 66 66 66 66 66 66 66 66 66 66 66 66 90") + "nop\t\n"}},
     };
@@ -213,8 +224,9 @@ TEST(CliListing, FilesStandardInputAndArgumentsListAlike) {
     const std::vector<uint8_t> part(code.begin() + 1000, code.begin() + 1400);
     EXPECT_EQ(RunWith({"--list", "--file", file.Path(), "--skip", "1000", "--count", "400", "--org", "3E8h"}).out,
               RunWith({"--list", "--org", "0x3E8", Hex(part)}).out);
-    EXPECT_TRUE(RunWith({"--list", "--file", file.Path(), "--skip", "0x400", "--count", "100000000", "--org", "400"}).out ==
-                RunWith({"--list", "--org", "400", "--raw"}, std::string(code.begin() + 0x400, code.end())).out);
+    EXPECT_TRUE(
+        RunWith({"--list", "--file", file.Path(), "--skip", "0x400", "--count", "100000000", "--org", "400"}).out ==
+        RunWith({"--list", "--org", "400", "--raw"}, std::string(code.begin() + 0x400, code.end())).out);
     const RunResult pastTheEnd = RunWith({"--list", "--file", file.Path(), "--skip", std::to_string(code.size() + 5)});
     EXPECT_EQ(pastTheEnd.status, 0);
     EXPECT_EQ(pastTheEnd.out, "");
@@ -234,16 +246,24 @@ TEST(CliListing, ErrorsAreSaidAndExitWithTwo) {
     };
     const std::string gap(kListingBytesWidth + 2, ' ');
     const Case cases[] = {
-        {{"--list", "--file", "/nonexistent/code.bin"}, "", "",
+        {{"--list", "--file", "/nonexistent/code.bin"},
+         "",
+         "",
          "vexa-decode: cannot open '/nonexistent/code.bin': No such file or directory\n"},
         {{"--list", "--file", "/"}, "", "", "vexa-decode: cannot read '/': Is a directory\n"},
         {{"--list", "90", "0x9G"}, "", "", "vexa-decode: not a hex digit: 'G' in '0x9G'\n"},
         // The lines before a bad line are listed to their end, the bad line not at all.
         {{"--list", "--16"}, std::string(30, '9') + "\nc3 zz\n", std::string(), ""},
-        {{"--org", "7C00", "90"}, "", "", "vexa-decode: --raw, --file, --skip, --count and --org work only with --list\n"},
+        {{"--org", "7C00", "90"},
+         "",
+         "",
+         "vexa-decode: --raw, --file, --skip, --count and --org work only with --list\n"},
         {{"--list", "--org", "1234567890"}, "", "", "vexa-decode: bad value for --org: '1234567890'\n"},
         {{"--list", "--skip"}, "", "", "vexa-decode: --skip needs a value: --skip N\n"},
-        {{"--list", "--file", "x", "90"}, "", "", "vexa-decode: --file reads instructions from the file; unexpected argument '90'\n"},
+        {{"--list", "--file", "x", "90"},
+         "",
+         "",
+         "vexa-decode: --file reads instructions from the file; unexpected argument '90'\n"},
     };
     for (const Case& c : cases) {
         const RunResult run = RunWith(c.words, c.input);
@@ -262,8 +282,9 @@ TEST(CliListing, SingleDecodeNotesTheBytesLeftOver) {
     const RunResult run = RunWith({"55", "89", "e5"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "push\tebp\n55 \n");
-    EXPECT_EQ(run.err, "vexa-decode: note: the instruction takes 1 of the 3 bytes given; 2 were not decoded "
-                       "(--list decodes them all)\n");
+    EXPECT_EQ(run.err,
+              "vexa-decode: note: the instruction takes 1 of the 3 bytes given; 2 were not decoded "
+              "(--list decodes them all)\n");
     EXPECT_EQ(RunWith({"66", "e9"}).err, "");  // fewer bytes than the instruction: nothing left over
 }
 

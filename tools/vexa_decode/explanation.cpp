@@ -28,24 +28,34 @@ constexpr size_t kFieldRangeColumn = 10;
 
 // What a group of bytes holds: a part of the layout, finer than its role.
 enum class Meaning : uint8_t {
-    Prefix, Opcode, Escape, SecondOpcode, ModRM, Sib, AddressDisplacement,
-    Immediate, SignExtendedImm8, BranchDisplacement, MemoryOffset, Constant, PointerOffset, PointerSelector,
+    Prefix,
+    Opcode,
+    Escape,
+    SecondOpcode,
+    ModRM,
+    Sib,
+    AddressDisplacement,
+    Immediate,
+    SignExtendedImm8,
+    BranchDisplacement,
+    MemoryOffset,
+    Constant,
+    PointerOffset,
+    PointerSelector,
     Invalid,
 };
 
 // The data runs' meanings, in the order of DataMeaning from Immediate on.
-constexpr Meaning kDataMeanings[] = {Meaning::Immediate,    Meaning::SignExtendedImm8, Meaning::BranchDisplacement,
-                                     Meaning::MemoryOffset, Meaning::Constant,         Meaning::PointerOffset,
+constexpr Meaning kDataMeanings[] = {Meaning::Immediate,      Meaning::SignExtendedImm8, Meaning::BranchDisplacement,
+                                     Meaning::MemoryOffset,   Meaning::Constant,         Meaning::PointerOffset,
                                      Meaning::PointerSelector};
 static_assert(DataMeaning::PointerSelector - DataMeaning::Immediate + 1 == std::size(kDataMeanings));
 
-constexpr ByteRole kRoles[] = {ByteRole::Prefix,       ByteRole::Opcode,       ByteRole::Opcode,    ByteRole::Opcode,
-                               ByteRole::ModRM,        ByteRole::Sib,          ByteRole::Displacement,
-                               ByteRole::Immediate,    ByteRole::Immediate,    ByteRole::Displacement,
-                               ByteRole::Displacement, ByteRole::Immediate,    ByteRole::Immediate, ByteRole::Immediate,
-                               ByteRole::Invalid};
-constexpr const char* kRoleNames[] = {"prefix",    "opcode",    "ModR/M", "SIB",
-                                      "displacement", "immediate", "INVALID"};
+constexpr ByteRole kRoles[] = {ByteRole::Prefix,    ByteRole::Opcode,       ByteRole::Opcode,       ByteRole::Opcode,
+                               ByteRole::ModRM,     ByteRole::Sib,          ByteRole::Displacement, ByteRole::Immediate,
+                               ByteRole::Immediate, ByteRole::Displacement, ByteRole::Displacement, ByteRole::Immediate,
+                               ByteRole::Immediate, ByteRole::Immediate,    ByteRole::Invalid};
+constexpr const char* kRoleNames[] = {"prefix", "opcode", "ModR/M", "SIB", "displacement", "immediate", "INVALID"};
 
 struct Group {
     uint8_t offset;
@@ -60,7 +70,8 @@ struct Groups {
     unsigned bytes = 0;
     void Add(unsigned offset, unsigned size, Meaning meaning, int slot = -1) {
         if (size == 0) return;
-        list[count++] = Group{static_cast<uint8_t>(offset), static_cast<uint8_t>(size), meaning, static_cast<int8_t>(slot)};
+        list[count++] =
+            Group{static_cast<uint8_t>(offset), static_cast<uint8_t>(size), meaning, static_cast<int8_t>(slot)};
         bytes += size;
     }
 };
@@ -133,7 +144,9 @@ std::string NamedClassText(const DecodedInstruction& record, bool secondByte) {
 std::string PrefixText(const Subject& s, unsigned at) {
     const auto kind = [](uint8_t byte) {
         const PrefixEffect& effect = kPrefixEffects[byte];
-        return (effect.setFlags & PrefixFlag::SegmentMask) != 0 ? 1 : (effect.setRepeat & RepeatFlag::RepeatPrefix) != 0 ? 2 : 0;
+        return (effect.setFlags & PrefixFlag::SegmentMask) != 0     ? 1
+               : (effect.setRepeat & RepeatFlag::RepeatPrefix) != 0 ? 2
+                                                                    : 0;
     };
     const std::string text = PrefixDescription(s.window[at]);
     for (unsigned later = at + 1; later < s.layout.prefixCount; ++later) {
@@ -255,7 +268,8 @@ std::string OperandText(const DecodedInstruction& record, const OperandDescripto
 }
 
 std::string SlotText(const Subject& s, int slot) {
-    return "register " + RegisterName(RegisterNumber(s.record.operands[slot].reg), RegisterClassOf(s.record.operands[slot].reg)) +
+    return "register " +
+           RegisterName(RegisterNumber(s.record.operands[slot].reg), RegisterClassOf(s.record.operands[slot].reg)) +
            " (operand " + std::to_string(slot + 1) + ")";
 }
 
@@ -278,7 +292,8 @@ std::string RegMeaning(const Subject& s, unsigned reg) {
     if (IsInvalid(s.record)) return "/" + std::to_string(reg);
     switch (s.layout.regFieldUse) {
         case RegFieldUse::Operand: return SlotText(s, s.layout.regFieldOperand);
-        case RegFieldUse::OpcodeExtension: return "opcode extension /" + std::to_string(reg) + ": " + SelectedName(s.record);
+        case RegFieldUse::OpcodeExtension:
+            return "opcode extension /" + std::to_string(reg) + ": " + SelectedName(s.record);
         default: return "not used by this instruction";
     }
 }
@@ -289,7 +304,8 @@ std::string RmMeaning(const Subject& s, unsigned mod, unsigned rm) {
         std::string memory;
         for (unsigned i = 0; i < record.operandCount && i < 3 && !IsInvalid(record) && memory.empty(); ++i) {
             if (record.operands[i].kind == OperandKind::Memory) {
-                memory = "memory " + OperandText(record, record.operands[i]) + " (operand " + std::to_string(i + 1) + ")";
+                memory =
+                    "memory " + OperandText(record, record.operands[i]) + " (operand " + std::to_string(i + 1) + ")";
             }
         }
         if (memory.empty()) {  // no memory operand stored (an invalid result): the addressing alone
@@ -303,23 +319,21 @@ std::string RmMeaning(const Subject& s, unsigned mod, unsigned rm) {
     if (IsInvalid(record)) return "register number " + std::to_string(rm);
     const int slot = SlotOf(s.layout, OperandOrigin::ModRMRm);
     if (slot >= 0) return SlotText(s, slot);
-    if (!s.TwoByte() && record.opcodeClass == OpcodeClass::FpuEscape) return "part of the operation: " + SelectedName(record);
+    if (!s.TwoByte() && record.opcodeClass == OpcodeClass::FpuEscape)
+        return "part of the operation: " + SelectedName(record);
     return "not used by this instruction";
 }
 
+// A ModR/M or SIB byte as its three fields: 2, 3 and 3 bits.
 void AppendByteFields(std::string& out, const Subject& s, ByteRole role, const char* heading, uint8_t byte,
-                      const char* names, const std::string meanings[3]) {
-    AppendInRoleColour(out, role, heading, s.colour);
-    out += " " + HexByte(byte) + " = " + BinaryText(byte >> 6, 2) + " " + BinaryText((byte >> 3) & 7, 3) + " " +
-           BinaryText(byte & 7, 3) + " (" + names + ")\n";
+                      const char* const names[3], const std::string meanings[3]) {
     static const char* const kRanges[] = {"bits 7-6", "bits 5-3", "bits 2-0"};
-    const std::string name(names);
-    const size_t second = name.find(' '), third = name.rfind(' ');
-    const std::string fieldNames[] = {name.substr(0, second), name.substr(second + 1, third - second - 1),
-                                      name.substr(third + 1)};
     const unsigned values[] = {static_cast<unsigned>(byte >> 6), (byte >> 3u) & 7u, byte & 7u};
+    AppendInRoleColour(out, role, heading, s.colour);
+    out += " " + HexByte(byte) + " = " + BinaryText(values[0], 2) + " " + BinaryText(values[1], 3) + " " +
+           BinaryText(values[2], 3) + " (" + names[0] + " " + names[1] + " " + names[2] + ")\n";
     for (unsigned i = 0; i < 3; ++i) {
-        AppendFieldLine(out, fieldNames[i], BinaryText(values[i], i == 0 ? 2 : 3), kRanges[i], meanings[i]);
+        AppendFieldLine(out, names[i], BinaryText(values[i], i == 0 ? 2 : 3), kRanges[i], meanings[i]);
     }
 }
 
@@ -327,17 +341,20 @@ void AppendAddressing(std::string& out, const Subject& s) {
     const uint8_t modrm = s.ModRM();
     const unsigned mod = modrm >> 6, reg = (modrm >> 3) & 7, rm = modrm & 7;
     const std::string modrmMeanings[3] = {ModMeaning(s, mod), RegMeaning(s, reg), RmMeaning(s, mod, rm)};
-    AppendByteFields(out, s, ByteRole::ModRM, "ModR/M", modrm, "mod reg r/m", modrmMeanings);
+    static const char* const kModRMNames[] = {"mod", "reg", "r/m"};
+    AppendByteFields(out, s, ByteRole::ModRM, "ModR/M", modrm, kModRMNames, modrmMeanings);
     if (s.layout.sib.count == 0) return;
     const uint8_t sib = s.window[s.layout.sib.offset];
     const unsigned scale = sib >> 6, index = (sib >> 3) & 7, base = sib & 7;
     const bool noIndex = index == 4;
     const std::string sibMeanings[3] = {
         noIndex ? "not used: there is no index" : "index times " + std::to_string(1u << scale),
-        noIndex ? "no index (100)" : "index register " + RegisterName(static_cast<uint8_t>(index), RegisterClass::Gpr32),
+        noIndex ? "no index (100)"
+                : "index register " + RegisterName(static_cast<uint8_t>(index), RegisterClass::Gpr32),
         base == 5 && mod == 0 ? "no base (101 with mod 00): a 32-bit displacement follows"
                               : "base register " + RegisterName(static_cast<uint8_t>(base), RegisterClass::Gpr32)};
-    AppendByteFields(out, s, ByteRole::Sib, "SIB", sib, "scale index base", sibMeanings);
+    static const char* const kSibNames[] = {"scale", "index", "base"};
+    AppendByteFields(out, s, ByteRole::Sib, "SIB", sib, kSibNames, sibMeanings);
 }
 
 // "0F 6D", "D9 D1": the opcode bytes, and with `withModRM` the ModR/M byte.
@@ -412,8 +429,8 @@ std::string InvalidText(const Subject& s) {
         case InvalidCause::RegisterWhereMemoryRequired:
         case InvalidCause::MemoryWhereRegisterRequired: {
             const uint8_t other = registerForm ? modrm & 0x3F : modrm | 0xC0;
-            const std::string fault = registerForm ? "a register where memory is required"
-                                                   : "a memory operand where a register is required";
+            const std::string fault =
+                registerForm ? "a register where memory is required" : "a memory operand where a register is required";
             if ((ValidRegs(s, !registerForm) >> ((modrm >> 3) & 7)) & 1) {
                 return fault + ": " + NameOfOtherForm(s, static_cast<uint8_t>(other)) +
                        (registerForm ? " takes only a memory operand" : " takes only a register");
@@ -422,11 +439,13 @@ std::string InvalidText(const Subject& s) {
         }
         case InvalidCause::FpuForm:
             return "x87 form not an instruction: " +
-                   (registerForm ? OpcodeBytes(s, true) : OpcodeBytes(s, false) + " /" + reg + " with a memory operand") +
+                   (registerForm ? OpcodeBytes(s, true)
+                                 : OpcodeBytes(s, false) + " /" + reg + " with a memory operand") +
                    " names no x87 instruction";
         case InvalidCause::MmxForm: {
             const uint8_t valid = ValidRegs(s, registerForm);
-            if (valid == 0) return "MMX form not an instruction: " + OpcodeBytes(s, false) + " names no MMX instruction";
+            if (valid == 0)
+                return "MMX form not an instruction: " + OpcodeBytes(s, false) + " names no MMX instruction";
             return "MMX form not an instruction: shift group " + OpcodeBytes(s, false) + " has no operation for " +
                    regField + " (it defines " + FieldValueList(valid) + ")";
         }
@@ -451,7 +470,8 @@ DecodedInstruction WithoutRedundantPrefixes(const Subject& s) {
     const unsigned prefixes = s.layout.prefixCount;
     const auto last = [&](uint8_t a, uint8_t b) {
         int found = -1;
-        for (unsigned i = 0; i < prefixes; ++i) found = s.window[i] == a || s.window[i] == b ? static_cast<int>(i) : found;
+        for (unsigned i = 0; i < prefixes; ++i)
+            found = s.window[i] == a || s.window[i] == b ? static_cast<int>(i) : found;
         return found;
     };
     const int last66 = last(0x66, 0x66), last67 = last(0x67, 0x67), lastRepeat = last(0xF2, 0xF3);
@@ -492,9 +512,10 @@ void AppendExplanation(std::string& out, const HexBytes& bytes, const DecodeResu
     if (s.layout.modRM.count != 0) AppendAddressing(out, s);
     const EffectiveSizes sizes = s.Sizes();
     const uint8_t flags = result.record.prefixFlags;
-    out += "operand size: " + SizeText(sizes.operand32, s.mode32, (flags & PrefixFlag::OperandSizeOverride) != 0, "66h") +
-           "\naddress size: " + SizeText(sizes.address32, s.mode32, (flags & PrefixFlag::AddressSizeOverride) != 0, "67h") +
-           "\n\n";
+    out +=
+        "operand size: " + SizeText(sizes.operand32, s.mode32, (flags & PrefixFlag::OperandSizeOverride) != 0, "66h") +
+        "\naddress size: " +
+        SizeText(sizes.address32, s.mode32, (flags & PrefixFlag::AddressSizeOverride) != 0, "67h") + "\n\n";
 }
 
 std::string ExplanationExample() {

@@ -3,9 +3,7 @@
 namespace vexa::cli {
 namespace {
 
-bool IsSeparator(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == '{' || c == '}';
-}
+bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == '{' || c == '}'; }
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -119,9 +117,7 @@ std::string DescribeHexError(const HexParseError& error) {
             message += "' in '";
             break;
         case HexError::OddDigitCount: message = "odd number of hex digits in '"; break;
-        case HexError::TooManyBytes:
-            message = "more than " + std::to_string(kDecodeWindow) + " bytes, at '";
-            break;
+        case HexError::TooManyBytes: message = "more than " + std::to_string(kDecodeWindow) + " bytes, at '"; break;
         case HexError::NoBytes: return "no instruction bytes given";
     }
     AppendVisible(message, error.token);

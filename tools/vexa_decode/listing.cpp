@@ -31,7 +31,8 @@ struct HexPairs {
     char text[256][4];
     constexpr HexPairs() : text() {
         constexpr char kDigits[] = "0123456789ABCDEF";
-        for (unsigned i = 0; i < 256; ++i) text[i][0] = kDigits[i >> 4], text[i][1] = kDigits[i & 15], text[i][2] = text[i][3] = ' ';
+        for (unsigned i = 0; i < 256; ++i)
+            text[i][0] = kDigits[i >> 4], text[i][1] = kDigits[i & 15], text[i][2] = text[i][3] = ' ';
     }
 };
 constexpr HexPairs kHexPairs;

@@ -57,8 +57,7 @@ const std::vector<OptionSpec>& OptionTable() {
         {"--32", nullptr, "decode 32-bit code (the default)",
          [](Options& o, std::string_view) { return o.is32BitMode = true; }},
         {"--upper", nullptr, "show the instruction line in capitals", Set<&Options::upperCase>},
-        {"--json", nullptr, "print one JSON object per instruction: the record and both lines",
-         Set<&Options::json>},
+        {"--json", nullptr, "print one JSON object per instruction: the record and both lines", Set<&Options::json>},
         {"--batch", nullptr, "read one instruction per line from standard input", Set<&Options::batch>},
         {"--explain", nullptr,
          "after the two lines, break the instruction down: the role of\n"
@@ -127,9 +126,11 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
     }
     const bool fromFile = !options.filePath.empty();
     if (!options.hexArguments.empty() && (options.batch || options.raw || fromFile)) {
-        error = std::string(options.batch ? "--batch" : options.raw ? "--raw" : "--file") + " reads instructions from " +
-                (fromFile && !options.batch ? "the file" : "standard input") + "; unexpected argument '" +
-                std::string(options.hexArguments.front()) + "'";
+        error = std::string(options.batch ? "--batch"
+                            : options.raw ? "--raw"
+                                          : "--file") +
+                " reads instructions from " + (fromFile && !options.batch ? "the file" : "standard input") +
+                "; unexpected argument '" + std::string(options.hexArguments.front()) + "'";
         return false;
     }
     if ((options.raw || options.batch) && fromFile) {

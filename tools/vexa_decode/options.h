@@ -17,11 +17,11 @@ struct Options {
     bool help = false;
     // The listing: every instruction of the input, with addresses.
     bool list = false;
-    bool raw = false;           // standard input holds the bytes themselves, not hex
-    std::string_view filePath;  // --file; points into argv
-    uint64_t skip = 0;          // bytes of the file left out before the listing
+    bool raw = false;             // standard input holds the bytes themselves, not hex
+    std::string_view filePath;    // --file; points into argv
+    uint64_t skip = 0;            // bytes of the file left out before the listing
     uint64_t count = UINT64_MAX;  // bytes listed at most
-    uint32_t origin = 0;        // address of the first byte listed
+    uint32_t origin = 0;          // address of the first byte listed
     // The HEX arguments, in order; they point into argv.
     std::vector<std::string_view> hexArguments;
 };

@@ -52,7 +52,9 @@ int DecodeArguments(const Options& options, std::FILE* out, std::FILE* err) {
     Flush(text, out);
     const unsigned length = InstructionLength(result.record);
     if (result.decodeOk && bytes.count > length) {
-        std::fprintf(err, "%s: note: the instruction takes %u of the %zu bytes given; %zu were not decoded (--list decodes them all)\n",
+        std::fprintf(err,
+                     "%s: note: the instruction takes %u of the %zu bytes given; %zu were not decoded (--list decodes "
+                     "them all)\n",
                      kProgramName, length, bytes.count, bytes.count - length);
     }
     return kExitOk;

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-
 namespace vexa::cli {
 
 // The role of a group of bytes in the breakdown, as peer tools name them.
