@@ -76,6 +76,18 @@ IFS= read -r -t 2 first <&3 || fail "list: no line within 2 s on a pipe"
 exec 3<&-
 [ "${first:-}" = "00000000  90                                            nop"$'\t' ] || fail "list: first line $(printf %q "${first:-}")"
 
+# The README's listing of real 16-bit code: SeaBIOS's reset vector and the code it jumps to.
+bios=/usr/share/seabios/bios.bin
+if [ -f "$bios" ]; then
+  run --list --16 --file "$bios" --skip 0x1FFF0 --count 5 --org FFF0
+  expect_out "FFF0  EA 5B E0 00 F0                                jmp"$'\t'"0F000:0E05B"$'\n' "bios reset vector"
+  run --list --16 --file "$bios" --skip 0x1E05B --count 38 --org E05B
+  [ "$(printf %s "$out" | sed -n 2p)" = "E062  0F 85 48 02                                   jne"$'\t'"\$+24C  ; E2AE" ] ||
+    fail "bios listing: $(printf %q "$out")"
+else
+  fail "$bios is missing: scripts/install-deps.sh installs seabios"
+fi
+
 # --batch: the same lines as single runs, bad lines reported by number.
 printf '90\n0F 0B\nzz\n\nC3\n' >"$tmp/in"
 run --batch
