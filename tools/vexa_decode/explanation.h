@@ -13,6 +13,9 @@
 //   address size: 32-bit (32-bit mode)
 //
 // An INVALID result adds what the decoder read and, on an "invalid:" line, why.
+// Where each byte lies, what it feeds and why bytes are INVALID come from the
+// decoder (DecodeInstructionLayout); which reg fields an opcode takes, from
+// its operand forms. Nothing is decoded again to find them out.
 #include <string>
 
 #include "tools/vexa_decode/decode_result.h"

@@ -7,8 +7,9 @@
 //
 // An INVALID decode takes one byte, and the walk goes on from the next. An
 // instruction that would need bytes past the end of the input is given as
-// truncated, with the bytes there are; the zeros the decoder reads past the
-// end are never taken for code.
+// truncated, with the bytes there are, and so is one found INVALID on bytes
+// past the end (DecodeInstructionLayout says how far the decoder read): the
+// zeros after the end are never taken for code.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -37,8 +38,8 @@ public:
 
     InstructionWalker(bool is32BitMode, uint32_t origin);
 
-    // Input goes to Space(), at most Room() bytes (never less than kChunkSize),
-    // then Commit() says how many were put there.
+    // Input goes to Space(), then at most Room() bytes (after Space(), never
+    // less than kChunkSize), then Commit() says how many were put there.
     uint8_t* Space();
     size_t Room() const;
     void Commit(size_t count);

@@ -20,8 +20,6 @@
 namespace vexa::cli {
 namespace {
 
-constexpr char kProgramName[] = "vexa-decode";
-constexpr size_t kFlushThreshold = 1 << 16;
 constexpr char kTruncatedText[] = "(truncated)";
 
 // "00" to "FF", each pair followed by two blanks: one 4-byte store writes a
@@ -96,6 +94,7 @@ public:
     }
 
 private:
+    // Written out when another line might not fit.
     static constexpr size_t kBufferSize = (size_t{1} << 16) + kListingLineSize;
 
     // `count` bytes just placed at `space`, the walker's free space.

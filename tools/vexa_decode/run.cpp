@@ -15,7 +15,6 @@
 namespace vexa::cli {
 namespace {
 
-constexpr char kProgramName[] = "vexa-decode";
 constexpr size_t kFlushThreshold = 1 << 16;
 
 void AppendResult(std::string& out, const Options& options, const HexBytes& bytes, const DecodeResult& result,

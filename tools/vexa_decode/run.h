@@ -7,6 +7,7 @@
 
 namespace vexa::cli {
 
+constexpr char kProgramName[] = "vexa-decode";
 constexpr int kExitOk = 0;
 constexpr int kExitBadInput = 2;
 
