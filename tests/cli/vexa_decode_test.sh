@@ -76,6 +76,13 @@ IFS= read -r -t 2 first <&3 || fail "list: no line within 2 s on a pipe"
 exec 3<&-
 [ "${first:-}" = "00000000  90                                            nop"$'\t' ] || fail "list: first line $(printf %q "${first:-}")"
 
+# A listing that cannot be written is an error, not a success.
+if [ -w /dev/full ]; then
+  "$bin" --list 90 >/dev/full 2>"$tmp/err"; status=$?
+  expect_status 2 "list to a full disk"
+  grep -q "cannot write the listing" "$tmp/err" || fail "list to a full disk: $(cat "$tmp/err")"
+fi
+
 # The README's listing of real 16-bit code: SeaBIOS's reset vector and the code it jumps to.
 bios=/usr/share/seabios/bios.bin
 if [ -f "$bios" ]; then

@@ -269,16 +269,27 @@ char* PutListingLine(char* at, const WalkedInstruction& instruction, bool upperC
 
 int ListInstructions(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
     Lister lister(options, out);
-    if (!options.filePath.empty()) return ListFile(lister, options, err);
-    if (!options.hexArguments.empty()) return ListArguments(lister, options, err);
-    if (!options.raw) return ListHexLines(lister, in, err);
-    if (!lister.ReadAll(fileno(in))) {
+    int status;
+    if (!options.filePath.empty()) {
+        status = ListFile(lister, options, err);
+    } else if (!options.hexArguments.empty()) {
+        status = ListArguments(lister, options, err);
+    } else if (!options.raw) {
+        status = ListHexLines(lister, in, err);
+    } else if (!lister.ReadAll(fileno(in))) {
         const int error = errno;
         lister.Flush();
-        return ReadError(err, "standard input", error);
+        status = ReadError(err, "standard input", error);
+    } else {
+        lister.Finish();
+        status = kExitOk;
     }
-    lister.Finish();
-    return kExitOk;
+    // A listing that did not reach its reader (a full disk, a closed pipe) is no success.
+    if (std::ferror(out)) {
+        std::fprintf(err, "%s: cannot write the listing: %s\n", kProgramName, std::strerror(errno));
+        return kExitBadInput;
+    }
+    return status;
 }
 
 }  // namespace vexa::cli

@@ -4,6 +4,7 @@
 
 #include "decoder/decoder.h"
 #include "tools/vexa_decode/explanation.h"
+#include "tools/vexa_decode/hex_text.h"
 
 namespace vexa::cli {
 namespace {
@@ -133,6 +134,10 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
                 "; unexpected argument '" + std::string(options.hexArguments.front()) + "'";
         return false;
     }
+    if (options.list && !options.is32BitMode && options.origin > 0xFFFF) {
+        error = "--org " + HexValue(options.origin) + " does not fit the 4-digit addresses of 16-bit code";
+        return false;
+    }
     if ((options.raw || options.batch) && fromFile) {
         error = "--file reads a file, --raw and --batch standard input: give one of them";
         return false;
@@ -184,7 +189,8 @@ std::string UsageText() {
         "exit status: 0 when every instruction was decoded (INVALID is a result),\n"
         "2 for bad input; with --batch a bad line is reported with its line number\n"
         "and the run goes on; with --list the listing stops at a bad line or an\n"
-        "unreadable file, after the lines before it, and says where.\n"
+        "unreadable file, after the lines before it, and says where (and a listing\n"
+        "that could not be written exits with 2 too).\n"
         "\n"
         "example of --explain:\n" +
         ExplanationExample();
