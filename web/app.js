@@ -175,7 +175,7 @@
       lines.push(`<div class="row bytes-row" data-highlight="${targets(b.controls)}">` +
         `<span class="at">${b.at}</span><span class="hex">${escape(b.hex)}</span>` +
         `<span class="role ${roleClass(b.role)}">${escape(b.role)}</span>` +
-        `<span class="what">${escape(b.what)}${b.given ? '' : ' <em>(not composed: read as 00)</em>'}</span></div>`);
+        `<span class="what">${escape(b.what)}</span></div>`);
     }
     for (const f of encoding.fields || []) {
       lines.push(`<h3>${escape(f.title)}</h3>`);
@@ -381,5 +381,18 @@
     controls.get(1012).focus({ preventScroll: true });  // the dialog's first tab stop
   }
 
-  VexaModule().then(start);
+  // Over HTTP the loader fetches vexa.wasm beside it; from file:// a browser
+  // fetches nothing, so the module comes as base64 in a script.
+  function instantiate() {
+    if (location.protocol !== 'file:') return VexaModule();
+    return new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = 'vexa.wasm.js';
+      script.onload = resolve;
+      script.onerror = reject;
+      document.head.appendChild(script);
+    }).then(() => VexaModule({ wasmBinary: Uint8Array.from(atob(window.vexaWasm), (c) => c.charCodeAt(0)) }));
+  }
+
+  instantiate().then(start);
 })();

@@ -6,21 +6,22 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "assembler/assembler.h"
 #include "composer/composer.h"
 #include "composer/dialog/dialog_controls.h"
 #include "decoder/decoder.h"
 #include "decoder/encoding_layout.h"
-#include "decoder/mnemonic_list.h"
 #include "hexedit/hex_edit_model.h"
-#include "tools/vexa_decode/byte_layout.h"
-#include "tools/vexa_decode/class_forms.h"
+#include "tools/vexa_decode/decode_result.h"
+#include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/hex_input.h"
-#include "tools/vexa_decode/modrm_fields.h"
-#include "tools/vexa_decode/opcode_fields.h"
 #include "web/page_controls.h"
 
 namespace vexa {
@@ -393,12 +394,6 @@ private:
     bool fresh_ = true;
 };
 
-std::string Binary(unsigned value, unsigned width) {
-    std::string text;
-    for (unsigned bit = width; bit-- > 0;) text += (value >> bit) & 1 ? '1' : '0';
-    return text;
-}
-
 // Where the composition put each part, so that a byte of the layout can name
 // the control that holds it.
 struct ComposedParts {
@@ -454,74 +449,162 @@ void ControlsOf(Json& json, const ComposedParts& parts, const uint8_t* window, u
     }
 }
 
-// The role names of vexa-decode --explain.
-struct DataRole {
-    const char* role;
-    const char* what;
+// The role of each data run, by DataMeaning, as vexa-decode --explain names it.
+constexpr std::array<const char*, 8> kDataRoles{
+    "immediate",     // None: not used
+    "immediate",     // Immediate
+    "immediate",     // SignExtendedImm8
+    "displacement",  // Relative
+    "displacement",  // MemoryOffset
+    "immediate",     // Constant
+    "immediate",     // PointerOffset
+    "immediate",     // PointerSelector
 };
-constexpr std::array<DataRole, 8> kDataRoles{{
-    {"immediate", ""},  // DataMeaning::None: not used
-    {"immediate", "value"},
-    {"immediate", "imm8, sign-extended"},
-    {"displacement", "branch displacement"},
-    {"displacement", "memory offset"},
-    {"immediate", "16-bit constant"},
-    {"immediate", "far pointer offset"},
-    {"immediate", "far pointer selector"},
-}};
 static_assert(kDataRoles.size() == DataMeaning::PointerSelector + 1);
 
-constexpr std::array<const char*, 11> kInvalidCauses{
-    "",
-    "a fifteenth prefix byte",
-    "longer than 15 bytes",
-    "no instruction has this opcode",
-    "the opcode does not define this reg field",
-    "there is no such control register",
-    "a register where only memory is allowed",
-    "memory where only a register is allowed",
-    "these x87 escape bytes name no instruction",
-    "this MMX opcode names no instruction",
-    "F3 0F xx outside the scalar single-precision forms",
-};
-static_assert(kInvalidCauses.size() == InvalidCause::SseForm + 1);
+// The blank-separated words of one line of the explanation.
+class Words {
+public:
+    explicit Words(const std::string& line) : line_(line) {}
+    bool Indented() const { return line_.rfind("  ", 0) == 0; }
+    std::string Peek() const {
+        size_t at = line_.find_first_not_of(' ', at_);
+        if (at == std::string::npos) return "";
+        return line_.substr(at, line_.find(' ', at) == std::string::npos ? std::string::npos : line_.find(' ', at) - at);
+    }
+    std::string Next() {
+        const std::string word = Peek();
+        const size_t at = line_.find_first_not_of(' ', at_);
+        at_ = at == std::string::npos ? line_.size() : at + word.size();
+        return word;
+    }
+    std::string Rest() const {
+        const size_t at = line_.find_first_not_of(' ', at_);
+        return at == std::string::npos ? "" : line_.substr(at);
+    }
 
-void ByteEntry(Json& json, const ComposedParts& parts, const uint8_t* window, ByteSpan span, const char* role,
-               const std::string& what) {
+private:
+    const std::string& line_;
+    size_t at_ = 0;
+};
+
+bool IsHexPair(const std::string& word) {
+    return word.size() == 2 && std::isxdigit(static_cast<unsigned char>(word[0])) &&
+           std::isxdigit(static_cast<unsigned char>(word[1]));
+}
+
+// What vexa-decode --explain says of the composed bytes, line by line: the
+// breakdown's words are its words.
+struct Explanation {
+    std::vector<std::string> lines;
+
+    // The description of the byte run at `offset` in the "bytes" list (or the
+    // "read" list, for an INVALID result).
+    std::string DescriptionAt(unsigned offset) const {
+        const char* list = Starts("read (") ? "read (" : "bytes (";
+        bool inList = false;
+        for (const std::string& line : lines) {
+            if (line.rfind(list, 0) == 0) {
+                inList = true;
+            } else if (inList) {
+                // "  0-1   34 12        immediate     value 1234h"
+                Words words(line);
+                if (!words.Indented()) break;
+                const std::string at = words.Next();
+                if (std::strtoul(at.c_str(), nullptr, 10) != offset) continue;
+                while (IsHexPair(words.Peek())) words.Next();
+                words.Next();  // the role
+                return words.Rest();
+            }
+        }
+        return "";
+    }
+    bool Starts(const char* prefix) const {
+        for (const std::string& line : lines) {
+            if (line.rfind(prefix, 0) == 0) return true;
+        }
+        return false;
+    }
+    // The rest of the first line that starts with `prefix`.
+    std::string After(const char* prefix) const {
+        for (const std::string& line : lines) {
+            if (line.rfind(prefix, 0) == 0) return line.substr(std::strlen(prefix));
+        }
+        return "";
+    }
+};
+
+Explanation Explain(const uint8_t* window, unsigned count, bool mode32) {
+    cli::HexBytes bytes;
+    std::memcpy(bytes.window.data(), window, bytes.window.size());
+    bytes.count = count;
+    cli::DecodeResult result;
+    cli::DecodeBytes(bytes, mode32, false, result);
+    std::string text;
+    cli::AppendExplanation(text, bytes, result, false);
+    Explanation explanation;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        explanation.lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return explanation;
+}
+
+void ByteEntry(Json& json, const ComposedParts& parts, const uint8_t* window, const Explanation& explanation,
+               ByteSpan span, const char* role) {
     if (span.count == 0) return;
     json.Open('{').Key("at").Number(span.offset).Key("hex").String(HexList(window + span.offset, span.count));
-    json.Key("role").String(role).Key("what").String(what).Key("given").Bool(span.offset + span.count <= parts.count);
+    json.Key("role").String(role).Key("what").String(explanation.DescriptionAt(span.offset));
+    json.Key("given").Bool(span.offset + span.count <= parts.count);
     json.Key("controls").Open('[');
     for (unsigned i = 0; i < span.count; ++i) ControlsOf(json, parts, window, span.offset + i);
     json.Close(']').Close('}');
 }
 
-void FieldEntry(Json& json, const std::string& name, const std::string& bits, const std::string& range,
-                const std::string& meaning, int rowFirst, unsigned highBit, unsigned lowBit) {
-    json.Open('{').Key("name").String(name).Key("bits").String(bits).Key("range").String(range);
-    json.Key("meaning").String(meaning).Key("controls").Open('[');
-    BitButtons(json, rowFirst, highBit, lowBit);
-    json.Close(']').Close('}');
-}
-
-void ByteFieldsEntry(Json& json, const char* title, uint8_t byte, const cli::ByteFields& fields, int rowFirst) {
-    json.Open('{').Key("title").String(std::string(title) + " " + HexList(&byte, 1) + " = " + Binary(byte >> 6, 2) +
-                                       " " + Binary((byte >> 3) & 7, 3) + " " + Binary(byte & 7, 3));
-    json.Key("fields").Open('[');
-    constexpr unsigned kHigh[] = {7, 5, 2}, kLow[] = {6, 3, 0};
-    for (unsigned i = 0; i < fields.size(); ++i) {
-        FieldEntry(json, fields[i].name, fields[i].bits, fields[i].range, fields[i].meaning, rowFirst, kHigh[i],
-                   kLow[i]);
+// The opcode, ModR/M and SIB sections of the explanation, each field over the
+// bit buttons that hold it: "  mod   01    bits 7-6  memory, ...".
+void FieldSections(Json& json, const Explanation& explanation) {
+    bool open = false;
+    int row = 0;
+    for (const std::string& line : explanation.lines) {
+        const bool opcode = line.rfind("opcode ", 0) == 0;
+        const bool modrm = line.rfind("ModR/M ", 0) == 0;
+        const bool sib = line.rfind("SIB ", 0) == 0;
+        if (opcode || modrm || sib) {
+            if (open) json.Close(']').Close('}');
+            row = sib ? IDC_SIB_BITS
+                  : modrm ? IDC_MODRM_BITS
+                          : (line.find("second byte") != std::string::npos ? IDC_OPCODE2_BITS : IDC_OPCODE1_BITS);
+            json.Open('{').Key("title").String(line).Key("fields").Open('[');
+            open = true;
+            continue;
+        }
+        if (!open) continue;
+        Words words(line);
+        const std::string name = words.Next();
+        const std::string bits = words.Next();
+        const std::string range = words.Next();
+        const std::string span = words.Next();  // "7-6" or "0"
+        unsigned high = 0, low = 0;
+        const bool isField = words.Indented() && !bits.empty() && bits.find_first_not_of("01") == std::string::npos &&
+                             (range == "bit" || range == "bits") && std::sscanf(span.c_str(), "%u", &high) == 1;
+        if (!isField) {
+            json.Close(']').Close('}');
+            open = false;
+            continue;
+        }
+        low = high;
+        if (const size_t dash = span.find('-'); dash != std::string::npos) low = std::strtoul(span.c_str() + dash + 1, nullptr, 10);
+        if (high > 7 || low > high) continue;
+        json.Open('{').Key("name").String(name).Key("bits").String(bits);
+        json.Key("range").String(range + " " + span).Key("meaning").String(words.Rest()).Key("controls").Open('[');
+        BitButtons(json, row, high, low);
+        json.Close(']').Close('}');
     }
-    json.Close(']').Close('}');
-}
-
-std::string OpcodeWhat(const DecodedInstruction& record, bool secondByte) {
-    const char* form = secondByte ? cli::TwoByteClassForm(record.subClass) : cli::OneByteClassForm(record.opcodeClass);
-    std::string what = IsInvalid(record) ? "INVALID" : MnemonicText(record.mnemonic);
-    what += ", class " + std::to_string(secondByte ? record.subClass : record.opcodeClass);
-    if (form != nullptr && *form != '\0') what += std::string(": ") + form;
-    return what;
+    if (open) json.Close(']').Close('}');
 }
 
 std::string Breakdown() {
@@ -542,85 +625,38 @@ std::string Breakdown() {
         return json.Close('}').Text();
     }
     const ComposedParts parts = PartsOf(count);
-    const bool secondByte = layout.opcode.count == 2;
+    const Explanation explanation = Explain(window, count, state.mode32);
 
+    // The bytes where the decoder's layout puts them (for an INVALID result,
+    // those it read), with the roles --explain gives them.
     json.Key("length").Number(layout.length);
-    if (layout.invalidCause != InvalidCause::None) {
-        json.Key("invalid").String(kInvalidCauses[layout.invalidCause < kInvalidCauses.size() ? layout.invalidCause : 0]);
-    }
+    if (layout.invalidCause != InvalidCause::None) json.Key("invalid").String(explanation.After("invalid: "));
     json.Key("bytes").Open('[');
     for (unsigned i = 0; i < layout.prefixCount; ++i) {
-        const char* description = PrefixDescription(window[i]);
-        ByteEntry(json, parts, window, ByteSpan{static_cast<uint8_t>(i), 1}, "prefix",
-                  description != nullptr ? description : "prefix");
+        ByteEntry(json, parts, window, explanation, ByteSpan{static_cast<uint8_t>(i), 1}, "prefix");
     }
     if (layout.opcode.count != 0) {
-        ByteEntry(json, parts, window, ByteSpan{layout.opcode.offset, 1}, "opcode",
-                  secondByte ? "two-byte escape, class 24" : OpcodeWhat(record, false));
-        if (secondByte) {
-            ByteEntry(json, parts, window, ByteSpan{static_cast<uint8_t>(layout.opcode.offset + 1), 1}, "opcode",
-                      OpcodeWhat(record, true));
+        ByteEntry(json, parts, window, explanation, ByteSpan{layout.opcode.offset, 1}, "opcode");
+        if (layout.opcode.count == 2) {
+            ByteEntry(json, parts, window, explanation, ByteSpan{static_cast<uint8_t>(layout.opcode.offset + 1), 1},
+                      "opcode");
         }
     }
-    const auto fieldsText = [&](const ByteSpan& span, const char* a, const char* b, const char* c) {
-        if (span.count == 0) return std::string();
-        const uint8_t byte = window[span.offset];
-        return std::string(a) + " " + Binary(byte >> 6, 2) + ", " + b + " " + Binary((byte >> 3) & 7, 3) + ", " + c +
-               " " + Binary(byte & 7, 3);
-    };
-    ByteEntry(json, parts, window, layout.modRM, "ModR/M", fieldsText(layout.modRM, "mod", "reg", "r/m"));
-    ByteEntry(json, parts, window, layout.sib, "SIB", fieldsText(layout.sib, "scale", "index", "base"));
-    // A run's value, lowest byte first: "1234h".
-    const auto value = [&](const ByteSpan& span) {
-        std::string digits;
-        for (unsigned i = span.count; i-- > 0;) digits += HexList(window + span.offset + i, 1);
-        return " " + digits + "h";
-    };
-    ByteEntry(json, parts, window, layout.displacement, "displacement",
-              "memory displacement" + value(layout.displacement));
+    ByteEntry(json, parts, window, explanation, layout.modRM, "ModR/M");
+    ByteEntry(json, parts, window, explanation, layout.sib, "SIB");
+    ByteEntry(json, parts, window, explanation, layout.displacement, "displacement");
     for (unsigned i = 0; i < layout.dataCount && i < 2; ++i) {
         const uint8_t meaning = layout.dataMeaning[i] < kDataRoles.size() ? layout.dataMeaning[i] : 0;
-        ByteEntry(json, parts, window, layout.data[i], kDataRoles[meaning].role,
-                  kDataRoles[meaning].what + value(layout.data[i]));
+        ByteEntry(json, parts, window, explanation, layout.data[i], kDataRoles[meaning]);
     }
     json.Close(']');
-
-    // The bit fields, as --explain gives them, over the bit buttons that hold them.
     json.Key("fields").Open('[');
-    const cli::DecodedWindow decoded{window, count, state.mode32, &record};
-    const bool tooLong =
-        layout.invalidCause == InvalidCause::TooManyPrefixes || layout.invalidCause == InvalidCause::TooLong;
-    if (layout.opcode.count != 0 && !tooLong) {
-        const uint8_t* opcode = window + layout.opcode.offset;
-        const cli::OpcodeFields fields = cli::FieldsOfOpcode(record, opcode);
-        const int row = fields.secondByte ? IDC_OPCODE2_BITS : IDC_OPCODE1_BITS;
-        std::string title = "opcode " + std::string(fields.secondByte ? "0F, second byte " : "") +
-                            HexList(&fields.byte, 1) + " = " + Binary(fields.byte, 8);
-        if (fields.count > 0) title += " = " + fields.pattern;
-        json.Open('{').Key("title").String(title).Key("fields").Open('[');
-        const bool operand32 = ComputeEffectiveSizes(state.mode32, record.prefixFlags).operand32;
-        for (unsigned i = 0; i < fields.count && i < fields.fields.size(); ++i) {
-            const cli::OpcodeField& field = fields.fields[i];
-            const std::string range = field.highBit == field.lowBit
-                                          ? "bit " + std::to_string(field.highBit)
-                                          : "bits " + std::to_string(field.highBit) + "-" + std::to_string(field.lowBit);
-            FieldEntry(json, field.name, Binary(field.value, field.highBit - field.lowBit + 1u), range,
-                       cli::FieldMeaning(field, record, opcode, operand32), row, field.highBit, field.lowBit);
-        }
-        json.Close(']').Close('}');
-    }
-    if (layout.modRM.count != 0 && !tooLong) {
-        ByteFieldsEntry(json, "ModR/M", window[layout.modRM.offset], cli::ModRMFields(decoded, layout.modRM.offset),
-                        IDC_MODRM_BITS);
-        if (layout.sib.count != 0) {
-            ByteFieldsEntry(json, "SIB", window[layout.sib.offset], cli::SibFields(decoded, layout.modRM.offset),
-                            IDC_SIB_BITS);
-        }
-    }
+    FieldSections(json, explanation);
     json.Close(']');
-    const EffectiveSizes sizes = ComputeEffectiveSizes(state.mode32, record.prefixFlags);
-    json.Key("sizes").String(std::string("operand size ") + (sizes.operand32 ? "32" : "16") + "-bit, address size " +
-                             (sizes.address32 ? "32" : "16") + "-bit");
+    json.Key("sizes").String(explanation.After("operand size: ").empty()
+                                 ? std::string()
+                                 : "operand size " + explanation.After("operand size: ") + "; address size " +
+                                       explanation.After("address size: "));
     return json.Close('}').Text();
 }
 

@@ -9,7 +9,7 @@ page_dir=$1
 chromium=${CHROMIUM:-/usr/bin/chromium}
 
 fail() { echo "web.page: $*" >&2; exit 1; }
-[ -f "$page_dir/index.html" ] && [ -f "$page_dir/vexa.js" ] || fail "no built page in $page_dir (make web-build)"
+[ -f "$page_dir/index.html" ] && [ -f "$page_dir/vexa.wasm" ] && [ -f "$page_dir/vexa.wasm.js" ] || fail "no built page in $page_dir (make web-build)"
 command -v node >/dev/null || fail "node is not installed (scripts/install-deps.sh)"
 [ -x "$chromium" ] || fail "no Chromium at $chromium (scripts/install-deps.sh)"
 [ -d "$here/node_modules/playwright-core" ] || fail "playwright-core is not installed in $here (scripts/install-deps.sh runs npm ci)"
