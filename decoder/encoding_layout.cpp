@@ -88,8 +88,7 @@ uint8_t CauseFromForms(const OperandForm* const entries[8], unsigned regField, b
 
 // The ModR/M byte at `at` with its SIB byte and displacement; returns the offset after them.
 unsigned AddAddressing(EncodingLayout& layout, const uint8_t* bytes, unsigned at, bool address32) {
-    const form_decoding::RmOperand rm =
-        address32 ? form_decoding::DecodeRm32(bytes + at) : form_decoding::DecodeRm16(bytes + at);
+    const addressing::RmOperand rm = addressing::DecodeRm(bytes + at, address32);
     const unsigned sib = (rm.flags & PrefixFlag::HasSIB) != 0 ? 1 : 0;
     const unsigned displacement = rm.consumed - 1 - sib;
     layout.modRM = ByteSpan{static_cast<uint8_t>(at), 1};

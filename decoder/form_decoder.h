@@ -49,7 +49,7 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     // The ModR/M byte is decoded whether or not the form has one, and counted
     // only if it has: a byte that is not a ModR/M byte costs a few loads, a
     // branch on the form would be mispredicted.
-    const RmOperand rm = sizes.address32 ? DecodeRm32(modrm) : DecodeRm16(modrm);
+    const RmOperand rm = DecodeRm(modrm, sizes.address32);
     const unsigned modrmMask = 0u - form->hasModRM;
     const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
     const DataLayout& layout = kDataLayouts[form->data][sizes.operand32][sizes.address32];
