@@ -102,7 +102,7 @@ struct DecodedInstruction {
 };
 
 // Effective operand and address size of one decode, computed once from the
-// mode and the 66h/67h prefixes and passed down to every handler.
+// mode and the 66h/67h prefixes.
 struct EffectiveSizes {
     bool operand32;
     bool address32;

@@ -1,9 +1,10 @@
 // The layout call: decodes as DecodeInstruction does and then walks the same
 // bytes through the same tables (the prefix scan, the opcode's operand form,
 // the r/m decode, the data shapes) to say where each part lay. DecodeInstruction
-// itself is untouched by it. The few opcodes the straight line leaves to their
-// handler (enter, the x87 register forms, 0F 01 /0 with a register, and every
-// invalid encoding) are described here from the handlers' own tables.
+// itself is untouched by it. The irregular opcodes (enter, the x87 register
+// forms, 0F 01 /0 with a register) come from the same classification and
+// tables as their decode; an invalid encoding's cause from where its
+// opcode's forms are valid.
 #include "decoder/encoding_layout.h"
 
 #include "decoder/decoder.h"
@@ -155,29 +156,30 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
     for (unsigned reg = 0; reg < 8; ++reg) entries[reg] = row ? &kRowOperandForms[opcodeForm.regRow][reg] : &opcodeForm;
     const OperandForm& form = *entries[regField];
 
-    // What the opcode is followed by, valid or not: every opcode the straight
-    // line refuses reads a ModR/M byte, but enter.
-    const bool enter = !twoByte && kOneByteClassTable[opcode] == OpcodeClass::Enter;
-    const bool hasModRM = form.hasModRM || (!enter && !FormTakes(form, regField, registerForm));
+    const bool takes = FormTakes(form, regField, registerForm);
+    const uint8_t irregular = takes ? uint8_t{IrregularForm::None} : IrregularFormOf(twoByte, byte, modrm);
+    // Every opcode the straight line refuses reads a ModR/M byte, but enter.
     unsigned end = modrmAt;
-    if (hasModRM) {
+    if (form.hasModRM || (!takes && irregular != IrregularForm::Enter)) {
         end = AddAddressing(layout, bytes, modrmAt, sizes.address32);
         layout.regFieldUse = RegFieldUseOf(form, row, layout.regFieldOperand);
     }
 
-    if (FormTakes(form, regField, registerForm)) {
+    if (takes) {
         for (unsigned slot = 0; slot < 3; ++slot) layout.operandOrigin[slot] = OriginOf(form, form.source[slot]);
         AddData(layout, form.data, sizes.operand32, sizes.address32, end);
-    } else if (enter) {
+    } else if (irregular == IrregularForm::Enter) {
         layout.operandOrigin[0] = OperandOrigin::Data;
         layout.operandOrigin[1] = OperandOrigin::Data1;
-        AddRun(layout, end, 2, DataMeaning::Immediate);  // enter imm16, imm8
-        AddRun(layout, end + 2, 1, DataMeaning::Immediate);
+        AddRun(layout, end, kEnterImmediateSizes[0], DataMeaning::Immediate);
+        AddRun(layout, end + kEnterImmediateSizes[0], kEnterImmediateSizes[1], DataMeaning::Immediate);
+    } else if (irregular == IrregularForm::FpuRegister && DescribeFpuRegisterForm(layout, opcode, modrm)) {
+        layout.regFieldUse = RegFieldUse::OpcodeExtension;
+    } else if (irregular == IrregularForm::TableStoreWithRegister) {
+        layout.operandOrigin[0] = OperandOrigin::ModRMRm;
     } else if (!twoByte && kOneByteClassTable[opcode] == OpcodeClass::FpuEscape) {
         layout.regFieldUse = RegFieldUse::OpcodeExtension;
-        if (!registerForm || !DescribeFpuRegisterForm(layout, opcode, modrm)) layout.invalidCause = InvalidCause::FpuForm;
-    } else if (twoByte && second == 0x01 && regField == 0 && registerForm) {
-        layout.operandOrigin[0] = OperandOrigin::ModRMRm;  // unnamed, with the register
+        layout.invalidCause = InvalidCause::FpuForm;
     } else if (twoByte && kTwoByteClassTable[second] == TwoByteClass::Invalid) {
         layout.invalidCause = InvalidCause::UnknownOpcode;
     } else if (twoByte && kTwoByteClassTable[second] == TwoByteClass::Mmx) {

@@ -2,7 +2,7 @@
 // The straight-line decoder: decodes an opcode by its operand form (see
 // decoder/operand_forms.h) with no call and, but for the groups whose reg
 // field picks a row of forms, no branch on the kind of instruction. Most
-// instructions take it; the rest go to their class handler.
+// instructions take it; the rest are irregular (see IrregularForm) or invalid.
 #include <cstdint>
 #include <cstring>
 
@@ -22,7 +22,7 @@ struct PrefixBytes {
 // of them an F3h when `repBeforeOpcode`), within the decode window, writing
 // the whole record. Returns false, with the record untouched, when the opcode
 // has no straight-line form or its reg field names no instruction: its class
-// handler decodes it then. Never reads past the decode window. Always inlined
+// caller decodes it apart then. Never reads past the decode window. Always inlined
 // into the decode: it runs for most instructions, and a call would save and
 // restore most registers around it.
 #if defined(__GNUC__)
@@ -102,9 +102,5 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     record.repeatAndLength = static_cast<uint8_t>(prefixes.repeat | (length << RepeatFlag::LengthShift));
     return true;
 }
-
-// DecodeInstruction with every opcode left to its class handler: the reference
-// the straight-line decoder is held to (same result for every input).
-bool DecodeInstructionByHandlers(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode);
 
 }  // namespace vexa

@@ -23,21 +23,4 @@ bool DecodeModRM16(const uint8_t* modrm, DecodedInstruction* record, OperandDesc
 // Number of immediate bytes of a full-size operand: 1 when not wide, else 4 or 2.
 constexpr uint8_t ImmediateSize(bool operand32, bool wide) { return !wide ? 1 : (operand32 ? 4 : 2); }
 
-// Reads n (0-4) little-endian bytes. The common widths are spelled out so that
-// each becomes one load.
-inline uint32_t ReadLittleEndian(const uint8_t* bytes, unsigned n) {
-    switch (n) {
-        case 1: return bytes[0];
-        case 2: return static_cast<uint32_t>(bytes[0] | (bytes[1] << 8));
-        case 4:
-            return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-                   (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-        default: {
-            uint32_t value = 0;
-            for (unsigned i = 0; i < n; ++i) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-            return value;
-        }
-    }
-}
-
 }  // namespace vexa

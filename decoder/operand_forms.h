@@ -1,13 +1,14 @@
 #pragma once
-// Operand forms: for every opcode (one-byte, two-byte after 0Fh, and two-byte
-// right behind an F3h) whether the straight-line decoder takes it and, if so,
-// how its operands are made; for the groups whose reg field decides the
-// operands, a row of eight forms. The straight-line decoder builds the same
-// few candidate operands for every instruction (the ModR/M reg and r/m
-// operands, two registers fixed by the opcode, the data after the addressing
-// bytes) and each slot takes the one its form names. The forms are derived at
-// compile time from the class and mnemonic tables the class handlers use, and
-// a test holds the two decoders to the same record for every encoding.
+// Operand forms: the one description of every opcode (one-byte, two-byte
+// after 0Fh, and two-byte right behind an F3h): its name, which slot takes
+// the reg field, the r/m field, a register fixed by the opcode or the data
+// after the addressing bytes, with what sizing, and which reg fields and
+// addressing forms are instructions; for the groups whose reg field decides
+// the operands, a row of eight forms. Built at compile time from the class
+// and mnemonic tables. The straight-line decoder builds the same few
+// candidate operands for every instruction and each slot takes the one its
+// form names; the layout call reads the same forms to say where each part
+// lies. The few instructions with no form are classified by IrregularFormOf.
 #include <array>
 #include <cstdint>
 
@@ -89,13 +90,13 @@ enum : uint8_t {
     Group6,      // 0F 00
     Group7,      // 0F 01
     Group9,      // 0F C7
-    FpuD8,       // D8-DF: memory forms (register forms go to the handler)
+    FpuD8,       // D8-DF: memory forms (register forms are irregular)
 };
 constexpr unsigned kCount = FpuD8 + 8;
 }  // namespace RegRow
 
 struct OperandForm {
-    bool straightLine;   // false: the class handler decodes the opcode
+    bool straightLine;   // false: no straight-line form (irregular, or no instruction)
     bool hasModRM;
     uint8_t validRegs;   // bit r set: reg field r names an instruction
     bool memoryOnly;     // a register r/m operand is no instruction
@@ -260,7 +261,7 @@ constexpr uint8_t FpuMemorySizing(uint8_t memorySize) {
     }
 }
 
-// Entry `reg` of a row. Entries that are no instruction go to the handler.
+// Entry `reg` of a row; entries that are no instruction have no form.
 constexpr OperandForm RegRowForm(uint8_t row, uint8_t reg) {
     switch (row) {
         case RegRow::Group3Byte:
@@ -450,7 +451,7 @@ constexpr OperandForm ScalarSseForm(uint8_t second) {
         }
         default: {
             const uint16_t name = ScalarArithmeticMnemonic(second);
-            // The rest of the row is no instruction: the handler says so.
+            // The rest of the row is no instruction.
             return name == None ? HandlerForm() : RegRmForm(name, true, Sizing::XmmScalar, Sizing::XmmScalar);
         }
     }
@@ -567,6 +568,31 @@ constexpr bool FormTakes(const OperandForm& form, unsigned regField, bool regist
     return registerForm ? !form.memoryOnly : !form.registerOnly;
 }
 
+// The instructions the straight line has no form for, decoded apart and
+// described by the layout call from this same classification.
+namespace IrregularForm {
+enum : uint8_t {
+    None = 0,                // a straight-line form, or no instruction
+    Enter,                   // C8: two immediates
+    FpuRegister,             // D8-DF with mod 11: the stack and control forms of decoder/fpu_tables.h
+    TableStoreWithRegister,  // 0F 01 /0 with mod 11: unnamed, the register bare
+};
+}  // namespace IrregularForm
+
+inline constexpr uint8_t kEnterImmediateSizes[2] = {2, 1};  // enter imm16, imm8
+
+// `byte` is the opcode byte, or the byte after 0Fh when `twoByte`.
+constexpr uint8_t IrregularFormOf(bool twoByte, uint8_t byte, uint8_t modrm) {
+    const bool registerForm = modrm >= 0xC0;
+    if (twoByte) {
+        return byte == 0x01 && registerForm && ((modrm >> 3) & 7) == 0 ? IrregularForm::TableStoreWithRegister
+                                                                        : IrregularForm::None;
+    }
+    if (kOneByteClassTable[byte] == OpcodeClass::Enter) return IrregularForm::Enter;
+    return kOneByteClassTable[byte] == OpcodeClass::FpuEscape && registerForm ? IrregularForm::FpuRegister
+                                                                              : IrregularForm::None;
+}
+
 // The opcode (map and byte) of each row, for the record's class fields.
 struct RowOpcode {
     bool twoByte;
@@ -595,7 +621,7 @@ struct StraightForm {
                       // (0 for a group: its row names it), two-byte flag, operand count
     uint16_t validForms;  // bit r: reg field r with a memory operand (or no ModR/M)
                           // names an instruction; bit 8 + r: with a register operand;
-                          // 0 when the class handler decodes the opcode
+                          // 0 when the opcode has no straight-line form
     uint8_t hasModRM;     // 1 when a ModR/M byte follows the opcode
     uint8_t regRow;       // RegRow: take the row's entry for the reg field instead
     uint8_t group;

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "decoder/mmx_sse_decoder.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/opcode_classes.h"
 #include "tests/decoder_checks.h"
@@ -157,15 +156,6 @@ TEST(MediaForms, RefusedFormsAreInvalidWithModRM) {
         EXPECT_EQ(InstructionLength(record), 1u);
         EXPECT_TRUE(HasModRM(record));
     }
-}
-
-TEST(MediaForms, MissingPointersAreRefused) {
-    DecodedInstruction record{};
-    const uint8_t bytes[kDecodeWindow] = {0x0F, 0xFC, 0xC1};
-    EXPECT_FALSE(DecodeMmx(nullptr, &record, {true, true}));
-    EXPECT_FALSE(DecodeMmx(bytes, nullptr, {true, true}));
-    EXPECT_FALSE(DecodeSseScalar(nullptr, &record, {true, true}));
-    EXPECT_FALSE(DecodeSseScalar(bytes, nullptr, {true, true}));
 }
 
 // What is wrong with the decode of one class-12 or class-13 instruction, or an

@@ -179,8 +179,8 @@ TEST(FpuForms, MakeFpuRegister) {
 TEST(FpuForms, MissingPointersAreRefused) {
     DecodedInstruction record{};
     const uint8_t bytes[kDecodeWindow] = {0xD9, 0xE8};
-    EXPECT_FALSE(DecodeFpuEscape(nullptr, &record, {true, true}));
-    EXPECT_FALSE(DecodeFpuEscape(bytes, nullptr, {true, true}));
+    EXPECT_FALSE(DecodeFpuRegisterForm(nullptr, &record));
+    EXPECT_FALSE(DecodeFpuRegisterForm(bytes, nullptr));
 }
 
 // What is wrong with the decode of one escape instruction, or an empty string.
