@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "decoder/prefix_bytes.h"
+
 namespace vexa {
 namespace {
 
@@ -13,12 +15,12 @@ struct SegmentPrefix {
 
 // Tested in this order; only the first chosen one is written.
 constexpr std::array<SegmentPrefix, 6> kSegmentPrefixes{{
-    {&PrefixChoices::cs, 0x2E},
-    {&PrefixChoices::ds, 0x3E},
-    {&PrefixChoices::es, 0x26},
-    {&PrefixChoices::fs, 0x64},
-    {&PrefixChoices::gs, 0x65},
-    {&PrefixChoices::ss, 0x36},
+    {&PrefixChoices::cs, PrefixByte::Cs},
+    {&PrefixChoices::ds, PrefixByte::Ds},
+    {&PrefixChoices::es, PrefixByte::Es},
+    {&PrefixChoices::fs, PrefixByte::Fs},
+    {&PrefixChoices::gs, PrefixByte::Gs},
+    {&PrefixChoices::ss, PrefixByte::Ss},
 }};
 
 EditorContents ReadEditor(const ComposerView& view, ByteEditor editor) {
@@ -36,17 +38,17 @@ EditorContents ReadEditor(const ComposerView& view, ByteEditor editor) {
 
 unsigned WritePrefixes(const PrefixChoices& prefixes, uint8_t* out) {
     unsigned n = 0;
-    if (prefixes.operandSize) out[n++] = 0x66;
-    if (prefixes.addressSize) out[n++] = 0x67;
+    if (prefixes.operandSize) out[n++] = PrefixByte::OperandSize;
+    if (prefixes.addressSize) out[n++] = PrefixByte::AddressSize;
     for (const SegmentPrefix& segment : kSegmentPrefixes) {
         if (prefixes.*segment.chosen) {
             out[n++] = segment.value;
             break;
         }
     }
-    if (prefixes.lock) out[n++] = 0xF0;
-    if (prefixes.repne) out[n++] = 0xF2;
-    if (prefixes.rep) out[n++] = 0xF3;
+    if (prefixes.lock) out[n++] = PrefixByte::Lock;
+    if (prefixes.repne) out[n++] = PrefixByte::Repne;
+    if (prefixes.rep) out[n++] = PrefixByte::Rep;
     return n;
 }
 

@@ -6,6 +6,8 @@
 
 #include "decoder/decoded_instruction.h"
 #include "decoder/form_decoder.h"
+#include "decoder/opcode_classes.h"
+#include "decoder/prefix_bytes.h"
 
 namespace vexa {
 
@@ -21,30 +23,24 @@ struct PrefixEffect {
     uint8_t setRepeat;
 };
 
-constexpr PrefixEffect MakePrefixEffect(uint8_t prefix) {
-    // The last segment prefix wins.
-    constexpr auto segment = [](uint8_t which) {
-        return PrefixEffect{static_cast<uint8_t>(~PrefixFlag::SegmentMask),
-                            static_cast<uint8_t>(which << PrefixFlag::SegmentShift), 0xFF, 0};
-    };
-    switch (prefix) {
-        case 0x26: return segment(SegmentOverride::Es);
-        case 0x2E: return segment(SegmentOverride::Cs);
-        case 0x36: return segment(SegmentOverride::Ss);
-        case 0x3E: return segment(SegmentOverride::Ds);
-        case 0x64: return segment(SegmentOverride::Fs);
-        case 0x65: return segment(SegmentOverride::Gs);
-        case 0x66: return {0xFF, PrefixFlag::OperandSizeOverride, 0xFF, 0};
-        case 0x67: return {0xFF, PrefixFlag::AddressSizeOverride, 0xFF, 0};
-        case 0xF0: return {0xFF, PrefixFlag::LockPrefix, 0xFF, 0};
-        case 0xF2:
-        case 0xF3:
-            // The last F2h/F3h decides between repne and rep.
+constexpr PrefixEffect MakePrefixEffect(uint8_t value) {
+    const PrefixInfo prefix = PrefixInfoOf(value);
+    switch (prefix.kind) {
+        case PrefixKind::Segment:  // the last segment prefix wins
+            return {static_cast<uint8_t>(~PrefixFlag::SegmentMask),
+                    static_cast<uint8_t>(prefix.segment << PrefixFlag::SegmentShift), 0xFF, 0};
+        case PrefixKind::OperandSize: return {0xFF, PrefixFlag::OperandSizeOverride, 0xFF, 0};
+        case PrefixKind::AddressSize: return {0xFF, PrefixFlag::AddressSizeOverride, 0xFF, 0};
+        case PrefixKind::Lock: return {0xFF, PrefixFlag::LockPrefix, 0xFF, 0};
+        case PrefixKind::Repeat:
+            // The last F2h/F3h decides between repne (bit 0 clear) and rep.
             return {0xFF, 0, static_cast<uint8_t>(~RepeatFlag::RepeatKind),
-                    static_cast<uint8_t>(RepeatFlag::RepeatPrefix | (prefix & 1))};
+                    static_cast<uint8_t>(RepeatFlag::RepeatPrefix | (value & 1))};
         default: return {0xFF, 0, 0xFF, 0};
     }
 }
+static_assert((PrefixByte::Rep & 1) == RepeatFlag::RepeatKind && (PrefixByte::Repne & 1) == 0,
+              "bit 0 of the repeat prefix is the rep/repne bit");
 
 constexpr std::array<PrefixEffect, 256> kPrefixEffects = [] {
     std::array<PrefixEffect, 256> effects{};
@@ -58,5 +54,15 @@ inline void RecordPrefix(PrefixBytes& prefixes, uint8_t prefix) {
     prefixes.flags = static_cast<uint8_t>((prefixes.flags & effect.keepFlags) | effect.setFlags);
     prefixes.repeat = static_cast<uint8_t>((prefixes.repeat & effect.keepRepeat) | effect.setRepeat);
 }
+
+// The class table marks the same bytes as prefixes.
+constexpr bool ClassTableAgreesOnPrefixes() {
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        const bool prefix = PrefixInfoOf(static_cast<uint8_t>(byte)).kind != PrefixKind::None;
+        if (prefix != (kOneByteClassTable[byte] == OpcodeClass::Prefix)) return false;
+    }
+    return true;
+}
+static_assert(ClassTableAgreesOnPrefixes(), "class 0 is exactly the prefix bytes");
 
 }  // namespace vexa

@@ -5,6 +5,7 @@
 #include "decoder/decoder.h"
 #include "decoder/modrm.h"
 #include "decoder/opcode_classes.h"
+#include "decoder/prefix_bytes.h"
 
 namespace vexa::cli {
 namespace {
@@ -211,9 +212,10 @@ ShortenedDecode DecodeWithFewerPrefixes(const DecodedWindow& decoded) {
 
     int last66 = -1, last67 = -1, lastRepeat = -1;
     for (unsigned i = 0; i < prefixes; ++i) {
-        if (window[i] == 0x66) last66 = static_cast<int>(i);
-        if (window[i] == 0x67) last67 = static_cast<int>(i);
-        if (window[i] == 0xF2 || window[i] == 0xF3) lastRepeat = static_cast<int>(i);
+        const uint8_t kind = PrefixInfoOf(window[i]).kind;
+        if (kind == PrefixKind::OperandSize) last66 = static_cast<int>(i);
+        if (kind == PrefixKind::AddressSize) last67 = static_cast<int>(i);
+        if (kind == PrefixKind::Repeat) lastRepeat = static_cast<int>(i);
     }
     // The last prefix byte stays too: the scalar SSE forms look at the byte before 0Fh.
     std::array<uint8_t, kDecodeWindow>& buffer = result.window;

@@ -1,8 +1,8 @@
 #include "tools/vexa_decode/explanation.h"
 
-#include "composer/prefix_values.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/opcode_classes.h"
+#include "decoder/prefix_bytes.h"
 #include "formatter/operand_text.h"
 #include "tools/vexa_decode/byte_layout.h"
 #include "tools/vexa_decode/class_forms.h"
@@ -61,15 +61,13 @@ std::string NamedClassText(const DecodedInstruction& record, bool secondByte) {
     return std::string(name[0] != '\0' ? name : "??? (no name)") + ", " + ClassText(record, secondByte);
 }
 
-bool IsSegmentPrefix(uint8_t value) {
-    return value == 0x26 || value == 0x2E || value == 0x36 || value == 0x3E || value == 0x64 || value == 0x65;
-}
-bool IsRepeatPrefix(uint8_t value) { return value == 0xF2 || value == 0xF3; }
+bool IsSegmentPrefix(uint8_t value) { return PrefixInfoOf(value).kind == PrefixKind::Segment; }
+bool IsRepeatPrefix(uint8_t value) { return PrefixInfoOf(value).kind == PrefixKind::Repeat; }
 
 // The prefix's description; a segment or repeat prefix that a later one of its
 // kind replaces says so.
 std::string PrefixText(const uint8_t* window, unsigned at) {
-    std::string text = PrefixDescription(window[at]);
+    std::string text = PrefixInfoOf(window[at]).description;
     const unsigned prefixes = CountPrefixes(window);
     for (unsigned later = at + 1; later < prefixes; ++later) {
         if (IsSegmentPrefix(window[at]) && IsSegmentPrefix(window[later])) {
