@@ -80,7 +80,7 @@ std::array<uint8_t, kDecodeWindow> Candidate(Random& random, const Opcode& opcod
 
 std::vector<unsigned> Corpus::MissingClasses() const {
     std::vector<unsigned> missing;
-    for (unsigned key = OpcodeClass::Imm8; key < OpcodeClass::kHandlerCount; ++key) {
+    for (unsigned key = OpcodeClass::Imm8; key < OpcodeClass::kCount; ++key) {
         if (key != OpcodeClass::TwoByteEscape && perClass[key] == 0) missing.push_back(key);
     }
     for (unsigned key = kTwoByteClassKey; key <= kTwoByteClassKey + TwoByteClass::SseScalar; ++key) {

@@ -311,10 +311,22 @@ constexpr OperandForm RegRowForm(uint8_t row, uint8_t reg) {
     }
 }
 
+// The value of a one-bit field of the class's description in `byte`; false
+// when the class has no such field.
+constexpr bool FieldSet(const ClassDescription& description, uint8_t kind, uint8_t byte) {
+    for (const OpcodeBitField& field : description.fields) {
+        if (field.kind == kind) return ((byte >> field.lowBit) & 1) != 0;
+    }
+    return false;
+}
+
 constexpr OperandForm OneByteForm(uint8_t opcode) {
     const uint16_t name = MnemonicIndexOf(kOneByteMnemonicTable[opcode]);
-    const bool wide = (opcode & 0x01) != 0;
-    const bool direction = (opcode & 0x02) != 0;
+    const ClassDescription& description = OneByteClassDescription(kOneByteClassTable[opcode]);
+    const bool wide = FieldSet(description, OpcodeFieldKind::Width, opcode);
+    const bool direction = FieldSet(description, OpcodeFieldKind::Direction, opcode);
+    const bool signExtend = FieldSet(description, OpcodeFieldKind::SignExtend, opcode);
+    const bool toPort = (opcode & 0x02) != 0;  // out rather than in
     const uint8_t sized = WidthSizing(wide);
     switch (kOneByteClassTable[opcode]) {
         case OpcodeClass::Imm8: return WithData(Slots(name, OperandSource::Data), DataShape::Imm8);
@@ -332,7 +344,7 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
             return form;
         }
         case OpcodeClass::PortImm8: {
-            const OperandForm form = direction ? Slots(name, OperandSource::Data, OperandSource::FixedA)
+            const OperandForm form = toPort ? Slots(name, OperandSource::Data, OperandSource::FixedA)
                                                : Slots(name, OperandSource::FixedA, OperandSource::Data);
             return WithData(WithFixedA(form, 0, sized), DataShape::Imm8);
         }
@@ -341,7 +353,7 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::ReturnImm16: return WithData(Slots(name, OperandSource::Data), DataShape::Constant16);
         case OpcodeClass::Group1: {
             const uint8_t data =
-                !wide ? DataShape::Imm8 : (direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+                !wide ? DataShape::Imm8 : (signExtend ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
             return WithGroup(RmDataForm(None, sized, data), FormGroup::Group1);
         }
         case OpcodeClass::ShiftOrGroup3:
@@ -355,7 +367,7 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
             return RowForm(opcode == 0xF6 ? RegRow::Group3Byte : RegRow::Group3Full);
         case OpcodeClass::StringOrPortDx: {
             if (opcode >= 0xEC) {
-                const OperandForm form = direction ? Slots(name, OperandSource::FixedB, OperandSource::FixedA)
+                const OperandForm form = toPort ? Slots(name, OperandSource::FixedB, OperandSource::FixedA)
                                                    : Slots(name, OperandSource::FixedA, OperandSource::FixedB);
                 return WithFixedB(WithFixedA(form, 0, sized), 2, Sizing::Word);
             }
@@ -375,12 +387,10 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::NearCallJmp: return WithData(Slots(name, OperandSource::Data), DataShape::RelFull);
         case OpcodeClass::FarCallJmp: return WithData(Slots(name, OperandSource::Data), DataShape::FarPointer);
         case OpcodeClass::ShiftImm8: return WithGroup(RmDataForm(None, sized, DataShape::Imm8), FormGroup::Shift);
-        case OpcodeClass::MovRegImm: {
-            const bool wideForm = (opcode & 0x08) != 0;
+        case OpcodeClass::MovRegImm:  // w in bit 3
             return WithData(WithOpcodeRegisterA(Slots(name, OperandSource::FixedA, OperandSource::Data), opcode & 7,
-                                                WidthSizing(wideForm)),
-                            wideForm ? DataShape::ImmFull : DataShape::Imm8);
-        }
+                                                sized),
+                            wide ? DataShape::ImmFull : DataShape::Imm8);
         case OpcodeClass::MovAccumulatorOffset: {
             OperandForm form = direction ? Slots(name, OperandSource::Data, OperandSource::FixedA)
                                          : Slots(name, OperandSource::FixedA, OperandSource::Data);
@@ -390,12 +400,12 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::MovSegment: return RegRmForm(name, direction, Sizing::Segment, Sizing::Word);
         case OpcodeClass::PushImm:
             return WithData(Slots(name, OperandSource::Data),
-                            direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+                            signExtend ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
         case OpcodeClass::ImulImm: {
             OperandForm form = RegRmForm(name, true, Sizing::Full, Sizing::Full);
             form.source[2] = OperandSource::Data;
             form.operandCount = 3;
-            return WithData(form, direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+            return WithData(form, signExtend ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
         }
         case OpcodeClass::RegisterInOpcode:
             if (opcode >= 0x91) {  // xchg accumulator, register
@@ -459,7 +469,9 @@ constexpr OperandForm ScalarSseForm(uint8_t second) {
 
 constexpr OperandForm TwoByteForm(uint8_t second) {
     const uint16_t name = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
-    const bool wide = (second & 0x01) != 0;
+    const ClassDescription& description = TwoByteClassDescription(kTwoByteClassTable[second]);
+    const bool wide = FieldSet(description, OpcodeFieldKind::Width, second);
+    const bool direction = FieldSet(description, OpcodeFieldKind::Direction, second);
     switch (kTwoByteClassTable[second]) {
         case TwoByteClass::Bswap:
             return WithOpcodeRegisterA(Slots(name, OperandSource::FixedA), second & 7, Sizing::Full);
@@ -515,7 +527,7 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
             // exist) or a debug register; bit 1 set: into the special register.
             const bool debug = (second & 0x01) != 0;
             const uint8_t special = debug ? Sizing::Debug : Sizing::Control;
-            OperandForm form = RegRmForm(name, (second & 0x02) != 0, special, Sizing::Dword);
+            OperandForm form = RegRmForm(name, direction, special, Sizing::Dword);
             form.registerOnly = true;
             form.validRegs = debug ? 0xFF : 0x1D;
             return form;
