@@ -1,4 +1,5 @@
-# Vexa: `make run` starts the workbench, `make test` builds everything and runs every test.
+# Vexa: `make run` starts the workbench, `make test` builds everything and runs every test,
+# `make check` is the quick native loop.
 BUILD   ?= build
 NATIVE  := $(BUILD)/native
 WIN     := $(BUILD)/win
@@ -13,7 +14,7 @@ TOOLCHAIN64 := cmake/mingw-x86_64.cmake
 WINE32 := /usr/lib/wine/wine
 WINE_TREE = $(if $(shell $(WINE32) --version >/dev/null 2>&1 && echo ok),$(WIN),$(WIN64))
 
-.PHONY: all deps native windows test run check-display screenshot clean fuzz fuzz-build fuzz-check bench
+.PHONY: all deps native windows test check run check-display screenshot clean fuzz fuzz-build fuzz-check bench
 
 all: native windows
 
@@ -57,6 +58,11 @@ test: windows native
 	@$(MAKE) --no-print-directory fuzz-check
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 	@cat $(NATIVE)/tests/differential/differential-summary.txt 2>/dev/null || true
+
+# The quick loop: the native build and its unit tests, without the Windows
+# tree, Wine, fuzzing or the differential run over the whole opcode space.
+check: native
+	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS) -LE '^(wine|differential)$$'
 
 # The libFuzzer target over decode + format, built with clang under ASan and
 # UBSan in its own tree. `make test` runs it for FUZZ_CHECK_SECONDS, `make fuzz`

@@ -6,12 +6,13 @@
 enable_language(RC)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# Win32 code: every *_win32.cpp but the program entry, over the platform-free vexa_core.
+# Win32 code over the platform-free vexa_core: the hex byte editor control and
+# the workbench dialog, alphabetical; the program entry apart.
 set(VEXA_WIN_MAIN ${CMAKE_SOURCE_DIR}/composer/dialog/win_main_win32.cpp)
-file(GLOB VEXA_WIN32_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/hexedit/*_win32.cpp ${CMAKE_SOURCE_DIR}/composer/*_win32.cpp
-  ${CMAKE_SOURCE_DIR}/composer/dialog/*_win32.cpp)
-list(REMOVE_ITEM VEXA_WIN32_SOURCES ${VEXA_WIN_MAIN})
+set(VEXA_WIN32_SOURCES
+  ${CMAKE_SOURCE_DIR}/composer/dialog/composer_dialog_win32.cpp
+  ${CMAKE_SOURCE_DIR}/composer/dialog/dialog_view_win32.cpp
+  ${CMAKE_SOURCE_DIR}/hexedit/hex_edit_control_win32.cpp)
 add_library(vexa_win32 STATIC ${VEXA_WIN32_SOURCES})
 target_link_libraries(vexa_win32 PUBLIC vexa_core user32 gdi32 comctl32)
 
@@ -43,7 +44,9 @@ endif()
 
 # GoogleTest for Windows, built from the sources Debian's libgtest-dev ships.
 set(VEXA_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build for Windows")
-if(EXISTS ${VEXA_GOOGLETEST_SOURCE}/CMakeLists.txt)
+if(NOT VEXA_BUILD_WIN32_TESTS)
+  message(STATUS "VEXA_BUILD_WIN32_TESTS is off: no Windows-side tests")
+elseif(EXISTS ${VEXA_GOOGLETEST_SOURCE}/CMakeLists.txt)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -60,7 +63,11 @@ if(EXISTS ${VEXA_GOOGLETEST_SOURCE}/CMakeLists.txt)
   # Win32 API. Each one needs an entry in tests/win32/wine_tests.cmake to run.
   # They open the workbench dialog from the program's own template, and start
   # vexa.exe beside them.
-  file(GLOB VEXA_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
+  set(VEXA_WIN32_TEST_SOURCES
+    ${CMAKE_SOURCE_DIR}/tests/win32/hex_edit_control_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/win32/workbench_dialog_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/win32/workbench_layout_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/win32/workbench_program_test.cpp)
   add_executable(vexa_win32_tests ${VEXA_WIN32_TEST_SOURCES} $<TARGET_OBJECTS:vexa_resources>)
   target_link_libraries(vexa_win32_tests PRIVATE vexa_win32 gtest gtest_main)
   add_dependencies(vexa_win32_tests vexa)

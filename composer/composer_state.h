@@ -1,21 +1,17 @@
 #pragma once
-// The instruction under construction: the five bytes edited bit by bit, which of
-// the optional parts are in use, the case switch, the decoding mode and the
-// record of the most recent decode.
+// The instruction under construction and the byte string it composes: the five
+// bytes edited bit by bit, which of the optional parts are in use, the case
+// switch, the decoding mode and the record of the most recent decode; the bit
+// toggle; the prefix bytes; and the composition in the order the decoder reads
+// it: prefixes in a fixed order, code bytes, ModR/M, SIB, then the displacement
+// and immediate editors' bytes.
 #include <cstdint>
 
+#include "composer/composer_view.h"
 #include "decoder/decoded_instruction.h"
+#include "decoder/decoder.h"
 
 namespace vexa {
-
-// The five bit-button rows, top-left to bottom-right.
-enum class ComposerByte : uint8_t { Opcode1, Opcode2, Opcode3, ModRM, Sib };
-constexpr unsigned kComposerByteCount = 5;
-
-// The optional parts of the instruction; each has a flag here and a set of
-// controls in the dialog that are enabled exactly while the flag is set.
-enum class ComposerGroup : uint8_t { Opcode2, Opcode3, ModRM, Sib, Displacement, Immediate };
-constexpr unsigned kComposerGroupCount = 6;
 
 struct ComposerState {
     uint8_t opcode1 = 0;
@@ -44,5 +40,61 @@ uint8_t& ByteOf(ComposerState& state, ComposerByte which);
 uint8_t ByteOf(const ComposerState& state, ComposerByte which);
 bool& GroupFlag(ComposerState& state, ComposerGroup group);
 bool GroupFlag(const ComposerState& state, ComposerGroup group);
+
+// A click on one of the forty bit buttons: XORs the bit under the button at
+// `position` (0 leftmost = bit 7) into the byte. Applied whether or not the
+// byte's group is in use. False, changing nothing, for a position outside 0-7
+// or a byte outside the five rows.
+bool ToggleBit(ComposerState& state, ComposerByte byteIndex, unsigned position);
+
+// The eleven prefix bytes, which the composer describes instead of decoding
+// when one stands in the first code byte.
+// True for 26h, 2Eh, 36h, 3Eh, 64h, 65h, 66h, 67h, F0h, F2h, F3h (not F1h).
+bool IsPrefixValue(uint8_t opcode1);
+// "REP prefix", "FS segment override prefix", ...; nullptr for a byte that is
+// not a prefix.
+const char* PrefixDescription(uint8_t opcode1);
+
+// The composition buffer: as many bytes as the decoder may read.
+constexpr unsigned kCompositionSize = kDecodeWindow;
+// The most bytes either editor is ever sized to (a 32-bit far pointer).
+constexpr unsigned kEditorCapacity = 6;
+
+// One editor's bytes as read for a pass; zero past `count`.
+struct EditorContents {
+    unsigned count = 0;
+    bool readable = false;  // false when the editor failed to answer or holds more than fits
+    uint8_t bytes[kEditorCapacity] = {};
+};
+
+// Everything a composition takes from the dialog, read once per pass.
+struct CompositionInputs {
+    PrefixChoices prefixes;
+    EditorContents displacement;
+    EditorContents immediate;
+};
+
+// Which optional parts go into a composition; editor bytes are cut or
+// zero-extended to the sizes given (0 = left out).
+struct CompositionParts {
+    bool opcode2 = false;
+    bool opcode3 = false;
+    bool modrm = false;
+    bool sib = false;  // only together with modrm
+    unsigned dispSize = 0;
+    unsigned immSize = 0;
+};
+
+CompositionInputs ReadCompositionInputs(const ComposerView& view);
+
+// Writes the instruction bytes from the start of a buffer that the caller has
+// zero-filled (kCompositionSize bytes); writes nothing else. False for a missing
+// buffer or an editor size beyond kEditorCapacity.
+bool WriteComposition(const ComposerState& state, const CompositionInputs& inputs, const CompositionParts& parts,
+                      uint8_t* buffer);
+
+// Composes the parts whose groups are in use, each editor with its own byte
+// count. False for a missing buffer or an editor in use that cannot be read.
+bool ComposeBytes(const ComposerState& state, const ComposerView& view, uint8_t* buffer);
 
 }  // namespace vexa

@@ -1,12 +1,20 @@
 #pragma once
-// What the composer reads from and writes to the dialog's controls. The Win32
-// dialog implements it over its buttons, statics and hex byte editors; tests
-// implement it in memory.
+// What the composer reads from and writes to the dialog's controls, and the
+// names of the dialog's parts it speaks of: the bit rows, the groups, the
+// prefix buttons and the two byte editors. The Win32 dialog implements the view
+// over its buttons, statics and hex byte editors; tests implement it in memory.
 #include <cstdint>
 
-#include "composer/composer_state.h"
-
 namespace vexa {
+
+// The five bit-button rows, top-left to bottom-right.
+enum class ComposerByte : uint8_t { Opcode1, Opcode2, Opcode3, ModRM, Sib };
+constexpr unsigned kComposerByteCount = 5;
+
+// The optional parts of the instruction; each has a flag in ComposerState and a
+// set of controls in the dialog that are enabled exactly while the flag is set.
+enum class ComposerGroup : uint8_t { Opcode2, Opcode3, ModRM, Sib, Displacement, Immediate };
+constexpr unsigned kComposerGroupCount = 6;
 
 // The prefix buttons' checked states. The segment buttons form a radio group,
 // but the composition still takes only the first chosen in the order cs, ds,

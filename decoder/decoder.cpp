@@ -107,7 +107,7 @@ inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32Bi
         ++position;
     }
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
-    const bool repBeforeOpcode = bytes[position - 1] == PrefixByte::Rep;
+    const bool repBeforeOpcode = bytes[position - 1] == PrefixValue::Rep;
 
     if (!DecodeByForm(bytes, position, prefixes, repBeforeOpcode, *record, sizes)) {
         const bool ok = DecodeIrregular(bytes, position, prefixes, *record, sizes);

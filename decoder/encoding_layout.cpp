@@ -136,7 +136,7 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
         ++position;
     }
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
-    const bool repBeforeOpcode = position > 0 && bytes[position - 1] == PrefixByte::Rep;
+    const bool repBeforeOpcode = position > 0 && bytes[position - 1] == PrefixValue::Rep;
     layout.prefixCount = static_cast<uint8_t>(position);
 
     const uint8_t opcode = bytes[position];

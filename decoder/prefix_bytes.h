@@ -8,7 +8,7 @@
 
 namespace vexa {
 
-namespace PrefixByte {
+namespace PrefixValue {
 enum : uint8_t {
     Es = 0x26,
     Cs = 0x2E,
@@ -22,7 +22,7 @@ enum : uint8_t {
     Repne = 0xF2,
     Rep = 0xF3,
 };
-}  // namespace PrefixByte
+}  // namespace PrefixValue
 
 namespace PrefixKind {
 enum : uint8_t { None = 0, Segment, OperandSize, AddressSize, Lock, Repeat };
@@ -36,17 +36,17 @@ struct PrefixInfo {
 };
 
 inline constexpr PrefixInfo kPrefixes[11] = {
-    {PrefixByte::Lock, PrefixKind::Lock, SegmentOverride::None, "LOCK prefix"},
-    {PrefixByte::Repne, PrefixKind::Repeat, SegmentOverride::None, "REPNE prefix"},
-    {PrefixByte::Rep, PrefixKind::Repeat, SegmentOverride::None, "REP prefix"},
-    {PrefixByte::OperandSize, PrefixKind::OperandSize, SegmentOverride::None, "Operand size override prefix"},
-    {PrefixByte::AddressSize, PrefixKind::AddressSize, SegmentOverride::None, "Address size override prefix"},
-    {PrefixByte::Es, PrefixKind::Segment, SegmentOverride::Es, "ES segment override prefix"},
-    {PrefixByte::Cs, PrefixKind::Segment, SegmentOverride::Cs, "CS segment override prefix"},
-    {PrefixByte::Ss, PrefixKind::Segment, SegmentOverride::Ss, "SS segment override prefix"},
-    {PrefixByte::Ds, PrefixKind::Segment, SegmentOverride::Ds, "DS segment override prefix"},
-    {PrefixByte::Fs, PrefixKind::Segment, SegmentOverride::Fs, "FS segment override prefix"},
-    {PrefixByte::Gs, PrefixKind::Segment, SegmentOverride::Gs, "GS segment override prefix"},
+    {PrefixValue::Lock, PrefixKind::Lock, SegmentOverride::None, "LOCK prefix"},
+    {PrefixValue::Repne, PrefixKind::Repeat, SegmentOverride::None, "REPNE prefix"},
+    {PrefixValue::Rep, PrefixKind::Repeat, SegmentOverride::None, "REP prefix"},
+    {PrefixValue::OperandSize, PrefixKind::OperandSize, SegmentOverride::None, "Operand size override prefix"},
+    {PrefixValue::AddressSize, PrefixKind::AddressSize, SegmentOverride::None, "Address size override prefix"},
+    {PrefixValue::Es, PrefixKind::Segment, SegmentOverride::Es, "ES segment override prefix"},
+    {PrefixValue::Cs, PrefixKind::Segment, SegmentOverride::Cs, "CS segment override prefix"},
+    {PrefixValue::Ss, PrefixKind::Segment, SegmentOverride::Ss, "SS segment override prefix"},
+    {PrefixValue::Ds, PrefixKind::Segment, SegmentOverride::Ds, "DS segment override prefix"},
+    {PrefixValue::Fs, PrefixKind::Segment, SegmentOverride::Fs, "FS segment override prefix"},
+    {PrefixValue::Gs, PrefixKind::Segment, SegmentOverride::Gs, "GS segment override prefix"},
 };
 
 // The entry of a byte; kind None (and no description) for a byte that is no prefix.

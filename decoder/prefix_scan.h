@@ -39,7 +39,7 @@ constexpr PrefixEffect MakePrefixEffect(uint8_t value) {
         default: return {0xFF, 0, 0xFF, 0};
     }
 }
-static_assert((PrefixByte::Rep & 1) == RepeatFlag::RepeatKind && (PrefixByte::Repne & 1) == 0,
+static_assert((PrefixValue::Rep & 1) == RepeatFlag::RepeatKind && (PrefixValue::Repne & 1) == 0,
               "bit 0 of the repeat prefix is the rep/repne bit");
 
 constexpr std::array<PrefixEffect, 256> kPrefixEffects = [] {

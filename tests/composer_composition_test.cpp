@@ -3,8 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "composer/composition.h"
-#include "composer/toggle_bit.h"
+#include "composer/composer.h"
 #include "composer_test_view.h"
 
 namespace vexa {

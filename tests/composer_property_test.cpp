@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "composer/prefix_values.h"
-#include "composer/update_groups.h"
+#include "composer/composer.h"
 #include "composer_test_view.h"
 
 namespace vexa {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "composer/prefix_values.h"
+#include "composer/composer.h"
 #include "composer_test_view.h"
 
 namespace vexa {

@@ -6,11 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "composer/composer_view.h"
-#include "composer/field_labels.h"
-#include "composer/refresh.h"
-#include "composer/start_composer.h"
-#include "composer/toggle_bit.h"
+#include "composer/composer.h"
 #include "hexedit/hex_edit_model.h"
 
 namespace vexa::test {

@@ -1,10 +1,8 @@
 #include "composer/dialog/composer_dialog.h"
 
+#include "composer/composer.h"
 #include "composer/dialog/dialog_controls.h"
 #include "composer/dialog/dialog_view.h"
-#include "composer/group_enabling.h"
-#include "composer/refresh.h"
-#include "composer/toggle_bit.h"
 
 namespace vexa {
 namespace {
@@ -17,19 +15,17 @@ struct Workbench {
 };
 Workbench workbench;
 
+// The composer's own start-up does the rest: 16-bit decoding (the "32-bit
+// Mode" box starts unchecked), both editors one byte long, every group out of
+// use, one refresh.
 void OnInitDialog(HWND dialog) {
     workbench.view = DialogView(dialog);
-    workbench.state = ComposerState{};
-    workbench.state.mode32 = false;  // the "32-bit Mode" box starts unchecked
-    mode32 = 0;                      // the program-wide flag follows the box
+    mode32 = 0;  // the program-wide flag follows the box
     workbench.displayFont = static_cast<HFONT>(GetStockObject(OEM_FIXED_FONT));
-    workbench.view.ResizeEditor(ByteEditor::Displacement, 1);
-    workbench.view.ResizeEditor(ByteEditor::Immediate, 1);
     for (int line : {IDC_INSTRUCTION_LINE, IDC_BYTES_LINE}) {
         SendDlgItemMessageA(dialog, line, WM_SETFONT, reinterpret_cast<WPARAM>(workbench.displayFont), FALSE);
     }
-    DisableAllGroups(workbench.state, workbench.view);
-    Refresh(workbench.state, workbench.view);
+    StartComposer(workbench.state, workbench.view);
 }
 
 void ToggleBitButton(int id) {

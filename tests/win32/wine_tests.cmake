@@ -14,7 +14,7 @@ set(VEXA_WINDOWS_BIN ${VEXA_WINDOWS_BUILD_DIR}/bin)
 # The program only tells the prefix which architecture it needs.
 add_test(NAME wine.prefix
   COMMAND ${VEXA_WINE_RUN} --headless --prepare-only ${VEXA_WINE_PREFIX_ROOT} ${VEXA_WINDOWS_BIN}/vexa_win32_tests.exe)
-set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine_prefix RESOURCE_LOCK wine TIMEOUT 900)
+set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine_prefix RESOURCE_LOCK wine TIMEOUT 900 LABELS wine)
 
 # Runs VEXA_WINDOWS_BIN/<program> [args...] under Wine as the test <name>; a
 # non-zero exit code fails it. Wine tests run one at a time.

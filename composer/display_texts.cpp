@@ -1,10 +1,8 @@
-#include "composer/render_display.h"
+#include "composer/display_texts.h"
 
 #include <cstring>
 
-#include "composer/composition.h"
 #include "composer/field_labels.h"
-#include "composer/prefix_values.h"
 #include "decoder/decoder.h"
 #include "formatter/display_lines.h"
 
@@ -29,6 +27,20 @@ void RenderDisplay(ComposerState& state, ComposerView& view) {
     // Labels follow the record as the last decode left it, even after a failure.
     SetFieldLabels(view, state.decoded.opcodeClass, state.decoded.subClass);
     view.ShowDisplayLines(instructionLine, bytesLine);
+}
+
+const char* BitCaption(uint8_t byte, unsigned position) {
+    return ((byte >> (7 - position)) & 1) != 0 ? "1" : "0";
+}
+
+void RefreshBitCaptions(const ComposerState& state, ComposerView& view) {
+    for (unsigned row = 0; row < kComposerByteCount; ++row) {
+        const auto which = static_cast<ComposerByte>(row);
+        const uint8_t byte = ByteOf(state, which);
+        for (unsigned position = 0; position < 8; ++position) {
+            view.ShowBitCaption(which, position, BitCaption(byte, position));
+        }
+    }
 }
 
 }  // namespace vexa
