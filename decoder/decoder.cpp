@@ -2,13 +2,13 @@
 
 #include <array>
 
-#include "decoder/fpu_decoder.h"
-#include "decoder/form_decoder.h"
-#include "decoder/modrm.h"
+#include "decoder/internal/fpu_decoder.h"
+#include "decoder/internal/straight_line_decoder.h"
+#include "decoder/internal/modrm.h"
 #include "decoder/mnemonic_list.h"
-#include "decoder/mnemonic_tables.h"
+#include "decoder/internal/mnemonic_tables.h"
 #include "decoder/opcode_classes.h"
-#include "decoder/prefix_scan.h"
+#include "decoder/internal/prefix_scan.h"
 
 namespace vexa {
 namespace {
@@ -48,8 +48,8 @@ bool DecodeIrregular(const uint8_t* bytes, unsigned position, PrefixBytes prefix
     record.decodeFlags = twoByte ? DecodeFlag::TwoByteOpcode : 0;
     AddInstructionLength(record, 1u + twoByte);
 
-    switch (IrregularFormOf(twoByte, twoByte ? second : opcode, modrm[0])) {
-        case IrregularForm::Enter:
+    switch (IrregularOpcodeOf(twoByte, twoByte ? second : opcode, modrm[0])) {
+        case IrregularOpcode::Enter:
             record.mnemonic = Mnemonic::Enter;
             for (unsigned slot = 0; slot < 2; ++slot) {
                 OperandDescriptor& operand = record.operands[slot];
@@ -61,10 +61,10 @@ bool DecodeIrregular(const uint8_t* bytes, unsigned position, PrefixBytes prefix
             }
             record.operandCount = 2;
             return true;
-        case IrregularForm::FpuRegister:
+        case IrregularOpcode::FpuRegister:
             if (DecodeFpuRegisterForm(bytes + position, &record)) return true;
             break;
-        case IrregularForm::TableStoreWithRegister:
+        case IrregularOpcode::TableStoreWithRegister:
             // sgdt's reg field with a register: counted, unnamed, the register bare.
             if (!DecodeModRM(modrm, &record, nullptr, &record.operands[0], sizes.address32)) return false;
             record.operandCount = 1;
@@ -88,7 +88,7 @@ inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32Bi
     // straight-line decoder is inlined for them with every prefix term known.
     if (kOneByteClassTable[bytes[0]] != OpcodeClass::Prefix) [[likely]] {
         const EffectiveSizes sizes{is32BitMode, is32BitMode};
-        if (!DecodeByForm(bytes, 0, PrefixBytes{}, false, *record, sizes)) {
+        if (!DecodeStraightLine(bytes, 0, PrefixBytes{}, false, *record, sizes)) {
             return DecodeIrregular(bytes, 0, PrefixBytes{}, *record, sizes);
         }
         return true;  // at most 12 bytes without a prefix
@@ -109,7 +109,7 @@ inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32Bi
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
     const bool repBeforeOpcode = bytes[position - 1] == PrefixValue::Rep;
 
-    if (!DecodeByForm(bytes, position, prefixes, repBeforeOpcode, *record, sizes)) {
+    if (!DecodeStraightLine(bytes, position, prefixes, repBeforeOpcode, *record, sizes)) {
         const bool ok = DecodeIrregular(bytes, position, prefixes, *record, sizes);
         if (ok && InstructionLength(*record) > kMaxInstructionLength) return MarkInvalid(*record);
         return ok;

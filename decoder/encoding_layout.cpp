@@ -1,18 +1,18 @@
 // The layout call: decodes as DecodeInstruction does and then walks the same
-// bytes through the same tables (the prefix scan, the opcode's operand form,
+// bytes through the same tables (the prefix scan, the opcode's description,
 // the r/m decode, the data shapes) to say where each part lay. DecodeInstruction
 // itself is untouched by it. The irregular opcodes (enter, the x87 register
 // forms, 0F 01 /0 with a register) come from the same classification and
 // tables as their decode; an invalid encoding's cause from where its
-// opcode's forms are valid.
+// opcode's descriptions take which encodings.
 #include "decoder/encoding_layout.h"
 
 #include "decoder/decoder.h"
-#include "decoder/form_decoder_tables.h"
-#include "decoder/fpu_tables.h"
+#include "decoder/internal/straight_line_tables.h"
+#include "decoder/internal/fpu_tables.h"
 #include "decoder/opcode_classes.h"
-#include "decoder/operand_forms.h"
-#include "decoder/prefix_scan.h"
+#include "decoder/internal/opcode_descriptions.h"
+#include "decoder/internal/prefix_scan.h"
 
 namespace vexa {
 namespace {
@@ -25,7 +25,7 @@ void AddRun(EncodingLayout& layout, unsigned offset, unsigned count, uint8_t mea
 
 // The data runs a shape reads, with what they mean.
 void AddData(EncodingLayout& layout, uint8_t shape, bool operand32, bool address32, unsigned at) {
-    const unsigned consumed = form_decoding::kDataLayouts[shape][operand32][address32].consumed;
+    const unsigned consumed = straight_line::kDataLayouts[shape][operand32][address32].consumed;
     auto add = [&layout](unsigned offset, unsigned count, uint8_t meaning) { AddRun(layout, offset, count, meaning); };
     switch (shape) {
         case DataShape::Imm8:
@@ -43,46 +43,47 @@ void AddData(EncodingLayout& layout, uint8_t shape, bool operand32, bool address
     }
 }
 
-uint8_t OriginOf(const OperandForm& form, uint8_t source) {
+uint8_t OriginOf(const OpcodeDescription& description, uint8_t source) {
     switch (source) {
         case OperandSource::Reg: return OperandOrigin::ModRMReg;
         case OperandSource::Rm: return OperandOrigin::ModRMRm;
-        case OperandSource::FixedA: return form.fixedAInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
-        case OperandSource::FixedB: return form.fixedBInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
+        case OperandSource::FixedA: return description.fixedAInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
+        case OperandSource::FixedB: return description.fixedBInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
         case OperandSource::Data:
             // The count 1 of D0/D1 has no bytes of its own.
-            return form.data == DataShape::ImpliedOne ? OperandOrigin::Implied : OperandOrigin::Data;
+            return description.data == DataShape::ImpliedOne ? OperandOrigin::Implied : OperandOrigin::Data;
         default: return OperandOrigin::None;
     }
 }
 
-// What the reg field does under `form` (the form of the reg field's entry).
-uint8_t RegFieldUseOf(const OperandForm& form, bool row, uint8_t& operandSlot) {
+// What the reg field does under `description` (that of the reg field's entry).
+uint8_t RegFieldUseOf(const OpcodeDescription& description, bool row, uint8_t& operandSlot) {
     for (unsigned slot = 0; slot < 3; ++slot) {
-        if (form.source[slot] == OperandSource::Reg) {
+        if (description.source[slot] == OperandSource::Reg) {
             operandSlot = static_cast<uint8_t>(slot);
             return RegFieldUse::Operand;
         }
     }
-    if (!row && !form.straightLine) return RegFieldUse::Unused;  // no instruction to select
-    if (row || form.group != FormGroup::None || form.validRegs != 0xFF) return RegFieldUse::OpcodeExtension;
+    if (!row && !description.straightLine) return RegFieldUse::Unused;  // no instruction to select
+    if (row || description.group != NameGroup::None || description.validRegs != 0xFF) return RegFieldUse::OpcodeExtension;
     return RegFieldUse::Unused;
 }
 
 // Why an opcode with a ModR/M byte refuses this reg field and addressing
-// form, from where its forms are valid: the other addressing form with the
-// same reg field first, then another reg field with this addressing form.
-uint8_t CauseFromForms(const OperandForm* const entries[8], unsigned regField, bool registerForm, bool controlRegister) {
+// form (register or memory), from which encodings its descriptions take: the
+// other addressing form with the same reg field first, then another reg field
+// with this addressing form.
+uint8_t CauseFromDescriptions(const OpcodeDescription* const entries[8], unsigned regField, bool registerForm, bool controlRegister) {
     const uint8_t formCause = registerForm ? InvalidCause::RegisterWhereMemoryRequired
                                            : InvalidCause::MemoryWhereRegisterRequired;
-    if (FormTakes(*entries[regField], regField, !registerForm)) return formCause;
+    if (TakesEncoding(*entries[regField], regField, !registerForm)) return formCause;
     for (unsigned reg = 0; reg < 8; ++reg) {
-        if (FormTakes(*entries[reg], reg, registerForm)) {
+        if (TakesEncoding(*entries[reg], reg, registerForm)) {
             return controlRegister ? InvalidCause::NoSuchControlRegister : InvalidCause::ReservedRegField;
         }
     }
     for (unsigned reg = 0; reg < 8; ++reg) {
-        if (FormTakes(*entries[reg], reg, !registerForm)) return formCause;
+        if (TakesEncoding(*entries[reg], reg, !registerForm)) return formCause;
     }
     return InvalidCause::UnknownOpcode;
 }
@@ -102,10 +103,10 @@ unsigned AddAddressing(EncodingLayout& layout, const uint8_t* bytes, unsigned at
 
 // The x87 register forms: the r/m field names st(i), st0 and ax are implied.
 bool DescribeFpuRegisterForm(EncodingLayout& layout, uint8_t escape, uint8_t modrm) {
-    const fpu::RegisterForm form = fpu::FindRegisterForm(escape, modrm);
-    if (form.mnemonic == Mnemonic::None) return false;
+    const fpu::RegisterForm stack = fpu::FindRegisterForm(escape, modrm);
+    if (stack.mnemonic == Mnemonic::None) return false;
     uint8_t* origin = layout.operandOrigin;
-    switch (form.operands) {
+    switch (stack.operands) {
         case fpu::StackOperands::None: break;
         case fpu::StackOperands::StI: origin[0] = OperandOrigin::ModRMRm; break;
         case fpu::StackOperands::StStI:
@@ -149,33 +150,33 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
     const unsigned regField = (modrm >> 3) & 7;
     const bool registerForm = modrm >= 0xC0;
 
-    const unsigned map = twoByte ? (repBeforeOpcode ? FormMap::TwoByteAfterRep : FormMap::TwoByte) : FormMap::OneByte;
-    const OperandForm& opcodeForm = kOperandForms[map][byte];
-    const bool row = opcodeForm.regRow != RegRow::None;
-    const OperandForm* entries[8];
-    for (unsigned reg = 0; reg < 8; ++reg) entries[reg] = row ? &kRowOperandForms[opcodeForm.regRow][reg] : &opcodeForm;
-    const OperandForm& form = *entries[regField];
+    const unsigned map = twoByte ? (repBeforeOpcode ? OpcodeMap::TwoByteAfterRep : OpcodeMap::TwoByte) : OpcodeMap::OneByte;
+    const OpcodeDescription& opcodeDescription = kOpcodeDescriptions[map][byte];
+    const bool row = opcodeDescription.regRow != RegRow::None;
+    const OpcodeDescription* entries[8];
+    for (unsigned reg = 0; reg < 8; ++reg) entries[reg] = row ? &kRegRowDescriptions[opcodeDescription.regRow][reg] : &opcodeDescription;
+    const OpcodeDescription& description = *entries[regField];
 
-    const bool takes = FormTakes(form, regField, registerForm);
-    const uint8_t irregular = takes ? uint8_t{IrregularForm::None} : IrregularFormOf(twoByte, byte, modrm);
+    const bool takes = TakesEncoding(description, regField, registerForm);
+    const uint8_t irregular = takes ? uint8_t{IrregularOpcode::None} : IrregularOpcodeOf(twoByte, byte, modrm);
     // Every opcode the straight line refuses reads a ModR/M byte, but enter.
     unsigned end = modrmAt;
-    if (form.hasModRM || (!takes && irregular != IrregularForm::Enter)) {
+    if (description.hasModRM || (!takes && irregular != IrregularOpcode::Enter)) {
         end = AddAddressing(layout, bytes, modrmAt, sizes.address32);
-        layout.regFieldUse = RegFieldUseOf(form, row, layout.regFieldOperand);
+        layout.regFieldUse = RegFieldUseOf(description, row, layout.regFieldOperand);
     }
 
     if (takes) {
-        for (unsigned slot = 0; slot < 3; ++slot) layout.operandOrigin[slot] = OriginOf(form, form.source[slot]);
-        AddData(layout, form.data, sizes.operand32, sizes.address32, end);
-    } else if (irregular == IrregularForm::Enter) {
+        for (unsigned slot = 0; slot < 3; ++slot) layout.operandOrigin[slot] = OriginOf(description, description.source[slot]);
+        AddData(layout, description.data, sizes.operand32, sizes.address32, end);
+    } else if (irregular == IrregularOpcode::Enter) {
         layout.operandOrigin[0] = OperandOrigin::Data;
         layout.operandOrigin[1] = OperandOrigin::Data1;
         AddRun(layout, end, kEnterImmediateSizes[0], DataMeaning::Immediate);
         AddRun(layout, end + kEnterImmediateSizes[0], kEnterImmediateSizes[1], DataMeaning::Immediate);
-    } else if (irregular == IrregularForm::FpuRegister && DescribeFpuRegisterForm(layout, opcode, modrm)) {
+    } else if (irregular == IrregularOpcode::FpuRegister && DescribeFpuRegisterForm(layout, opcode, modrm)) {
         layout.regFieldUse = RegFieldUse::OpcodeExtension;
-    } else if (irregular == IrregularForm::TableStoreWithRegister) {
+    } else if (irregular == IrregularOpcode::TableStoreWithRegister) {
         layout.operandOrigin[0] = OperandOrigin::ModRMRm;
     } else if (!twoByte && kOneByteClassTable[opcode] == OpcodeClass::FpuEscape) {
         layout.regFieldUse = RegFieldUse::OpcodeExtension;
@@ -188,7 +189,7 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
         layout.invalidCause = InvalidCause::SseForm;
     } else {
         const bool controlRegister = twoByte && kTwoByteClassTable[second] == TwoByteClass::MovControlDebug;
-        layout.invalidCause = CauseFromForms(entries, regField, registerForm, controlRegister);
+        layout.invalidCause = CauseFromDescriptions(entries, regField, registerForm, controlRegister);
     }
 
     for (unsigned run = 0; run < layout.dataCount; ++run) end = layout.data[run].offset + layout.data[run].count;

@@ -1,6 +1,6 @@
-#include "decoder/fpu_decoder.h"
+#include "decoder/internal/fpu_decoder.h"
 
-#include "decoder/fpu_tables.h"
+#include "decoder/internal/fpu_tables.h"
 
 namespace vexa {
 namespace {

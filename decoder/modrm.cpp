@@ -1,8 +1,8 @@
-#include "decoder/modrm.h"
+#include "decoder/internal/modrm.h"
 
 #include <cstring>
 
-#include "decoder/modrm_tables.h"
+#include "decoder/internal/modrm_tables.h"
 
 namespace vexa {
 namespace {

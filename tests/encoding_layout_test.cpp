@@ -97,7 +97,7 @@ const LayoutCase kLayoutCases[] = {
     {{0xD1, 0xE0}, true, "op@0+1 modrm@1 slots=rm,implied regfield=ext len=2"},
     {{0xEE}, true, "op@0+1 slots=implied,implied len=1"},
     {{0x0F, 0xA5, 0xC3}, true, "op@0+2 modrm@2 slots=rm,reg,implied regfield=op1 len=3"},
-    // The forms the class handlers decode.
+    // The irregular opcodes, and forms named apart from their opcode table.
     {{0xDE, 0xC1}, true, "op@0+1 modrm@1 slots=rm,implied regfield=ext len=2"},
     {{0xD9, 0xE8}, true, "op@0+1 modrm@1 regfield=ext len=2"},
     {{0xDF, 0xE0}, true, "op@0+1 modrm@1 slots=implied regfield=ext len=2"},

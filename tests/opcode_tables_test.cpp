@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "decoder/mnemonic_list.h"
-#include "decoder/mnemonic_tables.h"
+#include "decoder/internal/mnemonic_tables.h"
 #include "decoder/opcode_classes.h"
 
 namespace vexa {

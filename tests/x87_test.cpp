@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "decoder/fpu_decoder.h"
+#include "decoder/internal/fpu_decoder.h"
 #include "decoder/mnemonic_list.h"
 #include "tests/decoder_checks.h"
 #include "tests/test_support.h"

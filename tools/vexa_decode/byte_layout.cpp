@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "decoder/decoder.h"
-#include "decoder/modrm.h"
+#include "decoder/internal/modrm.h"
 #include "decoder/opcode_classes.h"
 #include "decoder/prefix_bytes.h"
 

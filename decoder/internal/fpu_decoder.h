@@ -1,7 +1,7 @@
 #pragma once
 // The x87 escapes D8-DF with a register operand (mod 11): the stack forms and
 // the single-byte control forms. Their memory forms are straight-line forms
-// (see decoder/operand_forms.h).
+// (see decoder/internal/opcode_descriptions.h).
 #include <cstdint>
 
 #include "decoder/decoded_instruction.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "decoder/decoded_instruction.h"
-#include "decoder/form_decoder.h"
+#include "decoder/internal/straight_line_decoder.h"
 #include "decoder/opcode_classes.h"
 #include "decoder/prefix_bytes.h"
 

@@ -9,10 +9,10 @@
 
 #include "decoder/decoded_instruction.h"
 #include "decoder/decoder.h"
-#include "decoder/modrm_tables.h"
-#include "decoder/operand_forms.h"
+#include "decoder/internal/modrm_tables.h"
+#include "decoder/internal/opcode_descriptions.h"
 
-namespace vexa::form_decoding {
+namespace vexa::straight_line {
 
 // An operand is written as three words: its first eight bytes (kind to
 // dispSize, the head word of decoder/modrm_tables.h), the next eight (disp,
@@ -137,4 +137,4 @@ inline void StoreOperand(OperandDescriptor& operand, uint64_t head, uint64_t mid
     std::memcpy(bytes + 16, &imm, sizeof(imm));
 }
 
-}  // namespace vexa::form_decoding
+}  // namespace vexa::straight_line
