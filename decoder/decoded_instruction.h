@@ -19,17 +19,8 @@ enum : uint8_t { Gpr8 = 0, Gpr16 = 1, Gpr32 = 2, Fpu = 3, Mmx = 4, Control = 5, 
 
 namespace MemorySize {
 enum : uint8_t {
-    None = 0,
-    SixBytes = 3,
-    Byte = 4,
-    FourteenBytes = 5,
-    Word = 6,
-    TwentyEightBytes = 7,
-    Dword = 8,
-    Pointer48 = 9,
-    Qword = 10,
-    Tbyte = 11,
-    Bytes108 = 12,
+    None = 0, SixBytes = 3, Byte = 4, FourteenBytes = 5, Word = 6, TwentyEightBytes = 7,
+    Dword = 8, Pointer48 = 9, Qword = 10, Tbyte = 11, Bytes108 = 12,
 };
 }
 
@@ -147,32 +138,15 @@ inline bool RepeatIsRep(const DecodedInstruction& d) { return (d.repeatAndLength
 // Sets every field from prefixFlags to the end of the third operand to zero.
 inline void ResetRecord(DecodedInstruction* record) { *record = DecodedInstruction{}; }
 
-// Copies one operand field by field. The decoder has just written the source's
-// fields one byte at a time; a whole-struct copy would read them back with wide
-// loads that the processor cannot serve from those narrow pending stores.
-inline void CopyOperand(OperandDescriptor& to, const OperandDescriptor& from) {
-    to.kind = from.kind;
-    to.memorySize = from.memorySize;
-    to.reg = from.reg;
-    to.base = from.base;
-    to.index = from.index;
-    to.scale = from.scale;
-    to.dispSize = from.dispSize;
-    to.disp = from.disp;
-    to.dispHigh = from.dispHigh;
-    to.immSize = from.immSize;
-    to.imm = from.imm;
-}
-
 // Copies the non-null operands, in order, into the record's slots from 0 on and
 // sets operandCount. False when the record is null or all three are null.
 inline bool StoreOperands(DecodedInstruction* record, const OperandDescriptor* first, const OperandDescriptor* second,
                           const OperandDescriptor* third) {
     if (record == nullptr || (first == nullptr && second == nullptr && third == nullptr)) return false;
     uint8_t count = 0;
-    if (first != nullptr) CopyOperand(record->operands[count++], *first);
-    if (second != nullptr) CopyOperand(record->operands[count++], *second);
-    if (third != nullptr) CopyOperand(record->operands[count++], *third);
+    if (first != nullptr) record->operands[count++] = *first;
+    if (second != nullptr) record->operands[count++] = *second;
+    if (third != nullptr) record->operands[count++] = *third;
     record->operandCount = count;
     return true;
 }

@@ -7,38 +7,35 @@
 namespace vexa {
 namespace {
 
-void DecodeRegField(uint8_t modrm, OperandDescriptor* regOperand) {
-    if (regOperand == nullptr) return;
-    regOperand->kind = OperandKind::Register;
-    regOperand->reg = (modrm >> 3) & 7;
-}
-
-// Stores the r/m operand's head word and displacement; the fields a form does
-// not mention are zero in the word, as they are in the caller's descriptor.
-// Returns the bytes consumed after the ModR/M byte.
-unsigned StoreRm(const addressing::RmOperand& rm, OperandDescriptor& operand, uint8_t& prefixFlags) {
-    std::memcpy(&operand, &rm.head, sizeof(rm.head));
-    operand.disp = rm.disp;
-    prefixFlags |= rm.flags;
-    return rm.consumed - 1;
+// One addressing form: the reg field as a bare register number, the r/m
+// operand as its head word and displacement (the fields a form does not
+// mention are zero in the word, as in the caller's descriptor), and the SIB
+// and displacement bytes added to the length.
+bool DecodeAddressingForm(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
+                          OperandDescriptor* rmOperand, bool address32) {
+    if (modrm == nullptr || record == nullptr || rmOperand == nullptr) return false;
+    if (regOperand != nullptr) {
+        regOperand->kind = OperandKind::Register;
+        regOperand->reg = (modrm[0] >> 3) & 7;
+    }
+    const addressing::RmOperand rm = addressing::DecodeRm(modrm, address32);
+    std::memcpy(rmOperand, &rm.head, sizeof(rm.head));
+    rmOperand->disp = rm.disp;
+    record->prefixFlags |= rm.flags & PrefixFlag::HasSIB;
+    AddInstructionLength(*record, rm.consumed - 1);
+    return true;
 }
 
 }  // namespace
 
 bool DecodeModRM32(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                    OperandDescriptor* rmOperand) {
-    if (modrm == nullptr || record == nullptr || rmOperand == nullptr) return false;
-    DecodeRegField(modrm[0], regOperand);
-    AddInstructionLength(*record, StoreRm(addressing::DecodeRm32(modrm), *rmOperand, record->prefixFlags));
-    return true;
+    return DecodeAddressingForm(modrm, record, regOperand, rmOperand, true);
 }
 
 bool DecodeModRM16(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                    OperandDescriptor* rmOperand) {
-    if (modrm == nullptr || record == nullptr || rmOperand == nullptr) return false;
-    DecodeRegField(modrm[0], regOperand);
-    AddInstructionLength(*record, StoreRm(addressing::DecodeRm16(modrm), *rmOperand, record->prefixFlags));
-    return true;
+    return DecodeAddressingForm(modrm, record, regOperand, rmOperand, false);
 }
 
 bool DecodeModRM(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
@@ -46,14 +43,9 @@ bool DecodeModRM(const uint8_t* modrm, DecodedInstruction* record, OperandDescri
     if (record == nullptr) return false;
     // The ModR/M byte is counted even when there is nothing to decode it into.
     record->prefixFlags |= PrefixFlag::HasModRM;
-    const bool ok = modrm != nullptr && rmOperand != nullptr;
-    unsigned consumed = 1;
-    if (ok) {
-        DecodeRegField(modrm[0], regOperand);
-        consumed += StoreRm(addressing::DecodeRm(modrm, address32), *rmOperand, record->prefixFlags);
-    }
-    AddInstructionLength(*record, consumed);
-    return ok;
+    AddInstructionLength(*record, 1);
+    return address32 ? DecodeModRM32(modrm, record, regOperand, rmOperand)
+                     : DecodeModRM16(modrm, record, regOperand, rmOperand);
 }
 
 }  // namespace vexa

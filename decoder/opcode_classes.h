@@ -11,35 +11,11 @@ namespace vexa {
 
 namespace OpcodeClass {
 enum : uint8_t {
-    Prefix = 0,
-    Imm8 = 1,
-    RegRm = 2,
-    RegMemFixed = 3,
-    MovRmImm = 4,
-    PortImm8 = 5,
-    SegmentPushPop = 6,
-    ReturnImm16 = 7,
-    Group1 = 8,
-    ShiftOrGroup3 = 9,
-    StringOrPortDx = 10,
-    AccumulatorImm = 11,
-    PopOrGroup45 = 12,
-    ShortConditionalJump = 13,
-    LoopOrShortJump = 14,
-    NearCallJmp = 15,
-    FarCallJmp = 16,
-    ShiftImm8 = 17,
-    Enter = 18,
-    MovRegImm = 19,
-    MovAccumulatorOffset = 20,
-    MovSegment = 21,
-    PushImm = 22,
-    ImulImm = 23,
-    TwoByteEscape = 24,
-    FpuEscape = 25,
-    RegisterInOpcode = 26,
-    NoOperands = 27,
-    TestXchg = 28,
+    Prefix = 0, Imm8 = 1, RegRm = 2, RegMemFixed = 3, MovRmImm = 4, PortImm8 = 5, SegmentPushPop = 6,
+    ReturnImm16 = 7, Group1 = 8, ShiftOrGroup3 = 9, StringOrPortDx = 10, AccumulatorImm = 11, PopOrGroup45 = 12,
+    ShortConditionalJump = 13, LoopOrShortJump = 14, NearCallJmp = 15, FarCallJmp = 16, ShiftImm8 = 17, Enter = 18,
+    MovRegImm = 19, MovAccumulatorOffset = 20, MovSegment = 21, PushImm = 22, ImulImm = 23, TwoByteEscape = 24,
+    FpuEscape = 25, RegisterInOpcode = 26, NoOperands = 27, TestXchg = 28,
     Invalid = 99,
 };
 constexpr uint8_t kCount = 29;  // 0 to 28
@@ -47,20 +23,9 @@ constexpr uint8_t kCount = 29;  // 0 to 28
 
 namespace TwoByteClass {
 enum : uint8_t {
-    Bswap = 0,
-    BitTestImm = 1,
-    MovControlDebug = 2,
-    SegmentPushPop = 3,
-    ShiftDoubleImm = 4,
-    WidthInBit0 = 5,
-    NoOperands = 6,
-    Cmov = 7,
-    NearConditionalJump = 8,
-    Setcc = 9,
-    SystemGroup = 10,
-    RegRmByMnemonic = 11,
-    Mmx = 12,
-    SseScalar = 13,
+    Bswap = 0, BitTestImm = 1, MovControlDebug = 2, SegmentPushPop = 3, ShiftDoubleImm = 4, WidthInBit0 = 5,
+    NoOperands = 6, Cmov = 7, NearConditionalJump = 8, Setcc = 9, SystemGroup = 10, RegRmByMnemonic = 11,
+    Mmx = 12, SseScalar = 13,
     Invalid = 99,  // an unassigned byte
 };
 constexpr uint8_t kCount = 14;  // 0 to 13

@@ -9,19 +9,8 @@
 namespace vexa {
 
 namespace PrefixValue {
-enum : uint8_t {
-    Es = 0x26,
-    Cs = 0x2E,
-    Ss = 0x36,
-    Ds = 0x3E,
-    Fs = 0x64,
-    Gs = 0x65,
-    OperandSize = 0x66,
-    AddressSize = 0x67,
-    Lock = 0xF0,
-    Repne = 0xF2,
-    Rep = 0xF3,
-};
+enum : uint8_t { Es = 0x26, Cs = 0x2E, Ss = 0x36, Ds = 0x3E, Fs = 0x64, Gs = 0x65 };  // segment overrides
+enum : uint8_t { OperandSize = 0x66, AddressSize = 0x67, Lock = 0xF0, Repne = 0xF2, Rep = 0xF3 };
 }  // namespace PrefixValue
 
 namespace PrefixKind {
