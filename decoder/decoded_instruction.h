@@ -132,9 +132,6 @@ inline bool HasRepeatPrefix(const DecodedInstruction& d) {
 }
 inline bool RepeatIsRep(const DecodedInstruction& d) { return (d.repeatAndLength & RepeatFlag::RepeatKind) != 0; }
 
-// The helpers below run for every decoded instruction; they are defined here so
-// that each call inlines to the few stores it needs.
-
 // Sets every field from prefixFlags to the end of the third operand to zero.
 inline void ResetRecord(DecodedInstruction* record) { *record = DecodedInstruction{}; }
 
@@ -148,51 +145,6 @@ inline bool StoreOperands(DecodedInstruction* record, const OperandDescriptor* f
     if (second != nullptr) record->operands[count++] = *second;
     if (third != nullptr) record->operands[count++] = *third;
     record->operandCount = count;
-    return true;
-}
-
-// The sizing helpers take the effective operand size directly (operand32).
-// wide clear = 8-bit; wide set = 32- or 16-bit by the effective operand size.
-// They run for most instructions with sizes and operand kinds that change from
-// one instruction to the next, so they choose by table and mask, not by branch.
-
-// The class bits a general register gets, by [operand32][wide].
-constexpr uint8_t kGprClassBits[2][2] = {
-    {0, MakeRegisterCode(RegisterClass::Gpr16, 0)},
-    {0, MakeRegisterCode(RegisterClass::Gpr32, 0)},
-};
-// The memory size of a general operand, by [operand32][wide].
-constexpr uint8_t kGprMemorySize[2][2] = {
-    {MemorySize::Byte, MemorySize::Word},
-    {MemorySize::Byte, MemorySize::Dword},
-};
-
-inline bool SetRegisterSize(uint8_t* reg, bool operand32, bool wide) {
-    if (reg == nullptr) return false;
-    *reg |= kGprClassBits[operand32][wide];
-    return true;
-}
-
-inline bool SetMemorySize(uint8_t* memorySize, bool operand32, bool wide) {
-    if (memorySize == nullptr) return false;
-    *memorySize = kGprMemorySize[operand32][wide];
-    return true;
-}
-
-// A register operand gets its class bits; any other kind its memory size.
-inline bool SetOperandSize(OperandDescriptor* operand, bool operand32, bool wide) {
-    if (operand == nullptr) return false;
-    const uint8_t notRegister = operand->kind != OperandKind::Register ? 0xFF : 0;
-    operand->memorySize = static_cast<uint8_t>((operand->memorySize & ~notRegister) |
-                                               (kGprMemorySize[operand32][wide] & notRegister));
-    operand->reg |= kGprClassBits[operand32][wide] & static_cast<uint8_t>(~notRegister);
-    return true;
-}
-
-inline bool SignExtendImm8(int8_t value, uint32_t* imm, bool to16) {
-    if (imm == nullptr) return false;
-    const int32_t widened = value;
-    *imm = to16 ? static_cast<uint16_t>(widened) : static_cast<uint32_t>(widened);
     return true;
 }
 

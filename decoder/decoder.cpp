@@ -1,14 +1,12 @@
 #include "decoder/decoder.h"
 
-#include <array>
-
 #include "decoder/internal/fpu_decoder.h"
-#include "decoder/internal/straight_line_decoder.h"
-#include "decoder/internal/modrm.h"
-#include "decoder/mnemonic_list.h"
 #include "decoder/internal/mnemonic_tables.h"
-#include "decoder/opcode_classes.h"
+#include "decoder/internal/modrm.h"
 #include "decoder/internal/prefix_scan.h"
+#include "decoder/internal/straight_line_decoder.h"
+#include "decoder/mnemonic_list.h"
+#include "decoder/opcode_classes.h"
 
 namespace vexa {
 namespace {
@@ -30,8 +28,8 @@ bool MarkInvalid(DecodedInstruction& record) {
     return true;
 }
 
-// The opcodes the straight line refuses: the few instructions it has no form
-// for, and every encoding that is no instruction. Kept out of line: few
+// The opcodes the straight line refuses: the few instructions it has no entry
+// for (IrregularOpcodeOf), and every encoding that is no instruction. Kept out of line: few
 // instructions take it, and inlined it would cost the straight line registers.
 #if defined(__GNUC__)
 [[gnu::noinline]]
@@ -50,7 +48,7 @@ bool DecodeIrregular(const uint8_t* bytes, unsigned position, PrefixBytes prefix
 
     switch (IrregularOpcodeOf(twoByte, twoByte ? second : opcode, modrm[0])) {
         case IrregularOpcode::Enter:
-            record.mnemonic = Mnemonic::Enter;
+            record.mnemonic = MnemonicIndexOf(kOneByteMnemonicTable[opcode]);
             for (unsigned slot = 0; slot < 2; ++slot) {
                 OperandDescriptor& operand = record.operands[slot];
                 operand.kind = OperandKind::Immediate;
@@ -76,8 +74,8 @@ bool DecodeIrregular(const uint8_t* bytes, unsigned position, PrefixBytes prefix
     return MarkInvalid(record);
 }
 
-// The prefixes, then the opcode: by its operand form where it has one, else
-// as an irregular opcode.
+// The prefixes, then the opcode: by its straight-line entry where it has one,
+// else as an irregular opcode.
 #if defined(__GNUC__)
 [[gnu::always_inline]]
 #endif

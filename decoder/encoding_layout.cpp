@@ -8,11 +8,11 @@
 #include "decoder/encoding_layout.h"
 
 #include "decoder/decoder.h"
-#include "decoder/internal/straight_line_tables.h"
 #include "decoder/internal/fpu_tables.h"
-#include "decoder/opcode_classes.h"
 #include "decoder/internal/opcode_descriptions.h"
 #include "decoder/internal/prefix_scan.h"
+#include "decoder/internal/straight_line_tables.h"
+#include "decoder/opcode_classes.h"
 
 namespace vexa {
 namespace {

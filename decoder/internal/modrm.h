@@ -15,12 +15,12 @@ namespace vexa {
 // displacement), whatever the form; the decode window always has them.
 bool DecodeModRM(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                  OperandDescriptor* rmOperand, bool address32);
+// The two addressing forms alone: the SIB and displacement bytes, not the
+// ModR/M byte itself, are added to the length, and hasSIB set; DecodeModRM
+// counts the ModR/M byte and sets hasModRM.
 bool DecodeModRM32(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                    OperandDescriptor* rmOperand);
 bool DecodeModRM16(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                    OperandDescriptor* rmOperand);
-
-// Number of immediate bytes of a full-size operand: 1 when not wide, else 4 or 2.
-constexpr uint8_t ImmediateSize(bool operand32, bool wide) { return !wide ? 1 : (operand32 ? 4 : 2); }
 
 }  // namespace vexa

@@ -16,8 +16,8 @@
 #include "decoder/decoded_instruction.h"
 #include "decoder/internal/fpu_tables.h"
 #include "decoder/internal/media_names.h"
-#include "decoder/mnemonic_list.h"
 #include "decoder/internal/mnemonic_tables.h"
+#include "decoder/mnemonic_list.h"
 #include "decoder/opcode_classes.h"
 
 namespace vexa {
