@@ -71,10 +71,14 @@ FUZZ := $(BUILD)/fuzz
 FUZZ_CHECK_SECONDS ?= 60
 FUZZ_SECONDS ?= 3600
 FUZZ_RUN = mkdir -p $(FUZZ)/corpus && $(FUZZ)/fuzz/vexa_fuzz -max_len=96 -artifact_prefix=$(FUZZ)/ -print_final_stats=1
+# The assembler's target: its own corpus, the syntax's tokens as a dictionary.
+ASM_FUZZ_CHECK_SECONDS ?= 30
+ASM_FUZZ_RUN = mkdir -p $(FUZZ)/asm-corpus && $(FUZZ)/fuzz/vexa_asm_fuzz -max_len=128 -dict=fuzz/assembler.dict \
+  -artifact_prefix=$(FUZZ)/asm- -print_final_stats=1
 
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON
-	cmake --build $(FUZZ) -j $(JOBS) --target vexa_fuzz
+	cmake --build $(FUZZ) -j $(JOBS) --target vexa_fuzz vexa_asm_fuzz
 
 fuzz-check: fuzz-build
 	@echo "fuzz-check: $(FUZZ_CHECK_SECONDS) s of fuzzing, log in $(FUZZ)/fuzz-check.log"
@@ -82,19 +86,26 @@ fuzz-check: fuzz-build
 	    > $(FUZZ)/fuzz-check.log 2>&1; then \
 	  grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ)/fuzz-check.log; \
 	else tail -n 60 $(FUZZ)/fuzz-check.log; exit 1; fi
+	@echo "fuzz-check: $(ASM_FUZZ_CHECK_SECONDS) s of fuzzing the assembler, log in $(FUZZ)/asm-fuzz-check.log"
+	@if $(ASM_FUZZ_RUN) -seed=1 -max_total_time=$(ASM_FUZZ_CHECK_SECONDS) $(FUZZ)/asm-corpus fuzz/asm_corpus \
+	    > $(FUZZ)/asm-fuzz-check.log 2>&1; then \
+	  grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ)/asm-fuzz-check.log; \
+	else tail -n 60 $(FUZZ)/asm-fuzz-check.log; exit 1; fi
 
 fuzz: fuzz-build
 	$(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus
 
-# Optimised build of bench/ alone; prints the speedups over Zydis and Capstone
-# and the cost of one composer refresh. Not part of `make test`.
+# Optimised build of bench/ alone; prints the speedups over Zydis and Capstone,
+# the cost of one composer refresh, and vexa-asm against GNU as. Not part of
+# `make test`.
 bench: deps
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
-	cmake --build $(BUILD)/bench --target vexa_bench -j $(JOBS)
+	cmake --build $(BUILD)/bench --target vexa_bench vexa-asm vexa-asm-round-trip -j $(JOBS)
 	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
 	  --benchmark_report_aggregates_only=true \
 	  --benchmark_out=$(BUILD)/bench/results.json --benchmark_out_format=json
 	@python3 bench/speedups.py $(BUILD)/bench/results.json
+	@python3 bench/assemble_vs_gnu_as.py $(BUILD)/bench
 
 clean:
 	rm -rf $(BUILD)

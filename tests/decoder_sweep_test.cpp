@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "decoder/decoder.h"
-#include "tests/decoder_checks.h"
+#include "tests/test_support.h"
 
 namespace vexa {
 namespace {
 
 using test::GuardedWindow;
-using test::IsZero;
 
 struct SweepResult {
     uint64_t decodes = 0;
@@ -26,23 +25,9 @@ struct SweepResult {
     std::string firstFailure;
 };
 
-// The invariants of a decode that must hold whatever the bytes. Empty when all hold.
-const char* BrokenInvariant(bool ok, const DecodedInstruction& r) {
-    if (!ok) return "returned false";
-    const unsigned length = InstructionLength(r);
-    if (IsInvalid(r)) {
-        if (r.mnemonic != 1 || length != 1) return "invalid but not INVALID of length 1";
-    } else {
-        if (length < 1 || length > kMaxInstructionLength) return "length out of 1..15";
-        if (r.mnemonic == 1) return "named INVALID without the invalid flag";
-    }
-    if (r.operandCount > 3) return "operandCount above 3";
-    for (unsigned i = r.operandCount; i < 3; ++i) {
-        if (!IsZero(r.operands[i])) return "slot past operandCount not zero";
-    }
-    if (r.repeatAndLength & 0x80) return "bit 7 of the repeat/length byte set";
-    if (r.decodeFlags & ~(DecodeFlag::TwoByteOpcode | DecodeFlag::Invalid)) return "unknown decodeFlags bit";
-    return nullptr;
+// What is wrong with a decode of `window`, or nullptr.
+const char* BrokenDecode(bool ok, const uint8_t* window, const DecodedInstruction& record) {
+    return ok ? test::BrokenRecordInvariant(window, record) : "returned false";
 }
 
 void Check(const uint8_t* window, bool is32BitMode, SweepResult& result) {
@@ -50,7 +35,7 @@ void Check(const uint8_t* window, bool is32BitMode, SweepResult& result) {
     std::memset(&record, 0xA5, sizeof record);  // whatever the last decode left
     const uint8_t modeBefore = mode32;
     const bool ok = DecodeInstruction(window, &record, is32BitMode);
-    const char* broken = mode32 != modeBefore ? "mode32 changed" : BrokenInvariant(ok, record);
+    const char* broken = mode32 != modeBefore ? "mode32 changed" : BrokenDecode(ok, window, record);
     ++result.decodes;
     if (broken == nullptr) return;
     if (result.failures++ == 0) {
@@ -180,7 +165,7 @@ TEST(DecodeWindow, GlobalModeEntryPointHoldsInvariants) {
                 const bool okGlobal = DecodeInstruction(window, &viaGlobal);
                 const bool okFlag = DecodeInstruction(window, &viaFlag, mode != 0);
                 ++result.decodes;
-                const char* broken = mode32 != mode ? "mode32 changed" : BrokenInvariant(okGlobal, viaGlobal);
+                const char* broken = mode32 != mode ? "mode32 changed" : BrokenDecode(okGlobal, window, viaGlobal);
                 if (broken == nullptr && (okGlobal != okFlag || std::memcmp(&viaGlobal, &viaFlag, sizeof viaFlag) != 0)) {
                     broken = "global-mode decode differs from explicit-mode decode";
                 }

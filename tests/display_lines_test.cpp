@@ -4,8 +4,7 @@
 
 #include "decoder/mnemonic_list.h"
 #include "formatter/display_lines.h"
-#include "operand_builders.h"
-#include "test_support.h"
+#include "tests/test_support.h"
 
 namespace vexa {
 namespace {

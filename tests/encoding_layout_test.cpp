@@ -11,7 +11,7 @@
 
 #include "decoder/decoder.h"
 #include "decoder/encoding_layout.h"
-#include "tests/decoder_checks.h"
+#include "tests/test_support.h"
 
 namespace vexa {
 namespace {

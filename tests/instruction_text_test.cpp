@@ -5,7 +5,7 @@
 
 #include "decoder/mnemonic_list.h"
 #include "formatter/instruction_text.h"
-#include "operand_builders.h"
+#include "tests/test_support.h"
 
 namespace vexa {
 namespace {

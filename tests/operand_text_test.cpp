@@ -8,7 +8,7 @@
 #include "formatter/operand_text.h"
 #include "formatter/register_name.h"
 #include "formatter/size_keyword.h"
-#include "operand_builders.h"
+#include "tests/test_support.h"
 
 namespace vexa {
 namespace {
