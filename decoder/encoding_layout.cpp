@@ -47,8 +47,10 @@ uint8_t OriginOf(const OpcodeDescription& description, uint8_t source) {
     switch (source) {
         case OperandSource::Reg: return OperandOrigin::ModRMReg;
         case OperandSource::Rm: return OperandOrigin::ModRMRm;
-        case OperandSource::FixedA: return description.fixedAInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
-        case OperandSource::FixedB: return description.fixedBInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
+        case OperandSource::FixedA:
+            return description.fixedAInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
+        case OperandSource::FixedB:
+            return description.fixedBInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
         case OperandSource::Data:
             // The count 1 of D0/D1 has no bytes of its own.
             return description.data == DataShape::ImpliedOne ? OperandOrigin::Implied : OperandOrigin::Data;
@@ -65,7 +67,9 @@ uint8_t RegFieldUseOf(const OpcodeDescription& description, bool row, uint8_t& o
         }
     }
     if (!row && !description.straightLine) return RegFieldUse::Unused;  // no instruction to select
-    if (row || description.group != NameGroup::None || description.validRegs != 0xFF) return RegFieldUse::OpcodeExtension;
+    if (row || description.group != NameGroup::None || description.validRegs != 0xFF) {
+        return RegFieldUse::OpcodeExtension;
+    }
     return RegFieldUse::Unused;
 }
 
@@ -73,7 +77,8 @@ uint8_t RegFieldUseOf(const OpcodeDescription& description, bool row, uint8_t& o
 // form (register or memory), from which encodings its descriptions take: the
 // other addressing form with the same reg field first, then another reg field
 // with this addressing form.
-uint8_t CauseFromDescriptions(const OpcodeDescription* const entries[8], unsigned regField, bool registerForm, bool controlRegister) {
+uint8_t CauseFromDescriptions(const OpcodeDescription* const entries[8], unsigned regField, bool registerForm,
+                              bool controlRegister) {
     const uint8_t formCause = registerForm ? InvalidCause::RegisterWhereMemoryRequired
                                            : InvalidCause::MemoryWhereRegisterRequired;
     if (TakesEncoding(*entries[regField], regField, !registerForm)) return formCause;
@@ -150,11 +155,14 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
     const unsigned regField = (modrm >> 3) & 7;
     const bool registerForm = modrm >= 0xC0;
 
-    const unsigned map = twoByte ? (repBeforeOpcode ? OpcodeMap::TwoByteAfterRep : OpcodeMap::TwoByte) : OpcodeMap::OneByte;
+    const unsigned map =
+        twoByte ? (repBeforeOpcode ? OpcodeMap::TwoByteAfterRep : OpcodeMap::TwoByte) : OpcodeMap::OneByte;
     const OpcodeDescription& opcodeDescription = kOpcodeDescriptions[map][byte];
     const bool row = opcodeDescription.regRow != RegRow::None;
     const OpcodeDescription* entries[8];
-    for (unsigned reg = 0; reg < 8; ++reg) entries[reg] = row ? &kRegRowDescriptions[opcodeDescription.regRow][reg] : &opcodeDescription;
+    for (unsigned reg = 0; reg < 8; ++reg) {
+        entries[reg] = row ? &kRegRowDescriptions[opcodeDescription.regRow][reg] : &opcodeDescription;
+    }
     const OpcodeDescription& description = *entries[regField];
 
     const bool takes = TakesEncoding(description, regField, registerForm);
@@ -167,7 +175,9 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
     }
 
     if (takes) {
-        for (unsigned slot = 0; slot < 3; ++slot) layout.operandOrigin[slot] = OriginOf(description, description.source[slot]);
+        for (unsigned slot = 0; slot < 3; ++slot) {
+            layout.operandOrigin[slot] = OriginOf(description, description.source[slot]);
+        }
         AddData(layout, description.data, sizes.operand32, sizes.address32, end);
     } else if (irregular == IrregularOpcode::Enter) {
         layout.operandOrigin[0] = OperandOrigin::Data;

@@ -360,7 +360,8 @@ constexpr OpcodeDescription DescribeOneByte(uint8_t opcode) {
         case OpcodeClass::ShiftOrGroup3:
             if (opcode <= 0xD1) return WithGroup(RmDataForm(None, sized, DataShape::ImpliedOne), NameGroup::Shift);
             if (opcode <= 0xD3) {
-                OpcodeDescription form = WithFixedA(Slots(None, OperandSource::Rm, OperandSource::FixedA), 1, Sizing::Byte);
+                OpcodeDescription form =
+                    WithFixedA(Slots(None, OperandSource::Rm, OperandSource::FixedA), 1, Sizing::Byte);
                 form.hasModRM = true;
                 form.rmSizing = sized;
                 return WithGroup(form, NameGroup::Shift);
@@ -509,7 +510,8 @@ constexpr OpcodeDescription DescribeTwoByte(uint8_t second) {
                 case Btc: return RegRmForm(name, false, Sizing::Full, Sizing::Full);
                 case Shld:
                 case Shrd: {
-                    OpcodeDescription form = WithFixedA(RegRmForm(name, false, Sizing::Full, Sizing::Full), 1, Sizing::Byte);
+                    OpcodeDescription form =
+                        WithFixedA(RegRmForm(name, false, Sizing::Full, Sizing::Full), 1, Sizing::Byte);
                     form.source[2] = OperandSource::FixedA;
                     form.operandCount = 3;
                     return form;
@@ -568,7 +570,8 @@ inline constexpr std::array<std::array<OpcodeDescription, 8>, RegRow::kCount> kR
     std::array<std::array<OpcodeDescription, 8>, RegRow::kCount> forms{};
     for (unsigned row = 1; row < RegRow::kCount; ++row) {
         for (unsigned reg = 0; reg < 8; ++reg) {
-            forms[row][reg] = opcode_description_rows::DescribeRegRowEntry(static_cast<uint8_t>(row), static_cast<uint8_t>(reg));
+            forms[row][reg] =
+                opcode_description_rows::DescribeRegRowEntry(static_cast<uint8_t>(row), static_cast<uint8_t>(reg));
         }
     }
     return forms;
@@ -597,13 +600,14 @@ inline constexpr uint8_t kEnterImmediateSizes[2] = {2, 1};  // enter imm16, imm8
 // `byte` is the opcode byte, or the byte after 0Fh when `twoByte`.
 constexpr uint8_t IrregularOpcodeOf(bool twoByte, uint8_t byte, uint8_t modrm) {
     const bool registerForm = modrm >= 0xC0;
+    const uint8_t row = kOpcodeDescriptions[twoByte ? OpcodeMap::TwoByte : OpcodeMap::OneByte][byte].regRow;
     if (twoByte) {
-        return byte == 0x01 && registerForm && ((modrm >> 3) & 7) == 0 ? IrregularOpcode::TableStoreWithRegister
-                                                                        : IrregularOpcode::None;
+        return row == RegRow::Group7 && registerForm && ((modrm >> 3) & 7) == 0
+                   ? IrregularOpcode::TableStoreWithRegister
+                   : IrregularOpcode::None;
     }
     if (kOneByteClassTable[byte] == OpcodeClass::Enter) return IrregularOpcode::Enter;
-    return kOneByteClassTable[byte] == OpcodeClass::FpuEscape && registerForm ? IrregularOpcode::FpuRegister
-                                                                              : IrregularOpcode::None;
+    return row >= RegRow::FpuD8 && registerForm ? IrregularOpcode::FpuRegister : IrregularOpcode::None;
 }
 
 // The opcode (map and byte) of each row, for the record's class fields.
@@ -611,21 +615,19 @@ struct RowOpcode {
     bool twoByte;
     uint8_t byte;
 };
+// Found in the descriptions (the one-byte and two-byte maps), which name each row once.
 constexpr RowOpcode RowOpcodeOf(unsigned row) {
-    switch (row) {
-        case RegRow::Group3Byte: return {false, 0xF6};
-        case RegRow::Group3Full: return {false, 0xF7};
-        case RegRow::PopRm: return {false, 0x8F};
-        case RegRow::Group4: return {false, 0xFE};
-        case RegRow::Group5: return {false, 0xFF};
-        case RegRow::Group6: return {true, 0x00};
-        case RegRow::Group7: return {true, 0x01};
-        case RegRow::Group9: return {true, 0xC7};
-        default: return {false, static_cast<uint8_t>(0xD8 + (row - RegRow::FpuD8))};
+    for (unsigned map = OpcodeMap::OneByte; map <= OpcodeMap::TwoByte; ++map) {
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (kOpcodeDescriptions[map][byte].regRow == row) {
+                return {map == OpcodeMap::TwoByte, static_cast<uint8_t>(byte)};
+            }
+        }
     }
+    return {false, 0};
 }
 
-// A form resolved for one operand size: what the straight-line decoder reads
+// A description resolved for one operand size: what the straight-line decoder reads
 // per instruction, with the sizes already turned into class bits and memory
 // sizes, the fixed registers into register codes, and the record's header as
 // far as the opcode decides it.
@@ -717,8 +719,9 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.hasModRM = form.hasModRM ? 1 : 0;
     for (unsigned reg = 0; reg < 8; ++reg) {
-        resolved.validEncodings = static_cast<uint16_t>(resolved.validEncodings | (TakesEncoding(form, reg, false) << reg) |
-                                                    (TakesEncoding(form, reg, true) << (8 + reg)));
+        resolved.validEncodings =
+            static_cast<uint16_t>(resolved.validEncodings | (TakesEncoding(form, reg, false) << reg) |
+                                  (TakesEncoding(form, reg, true) << (8 + reg)));
     }
     resolved.regRow = form.regRow;
     resolved.group = form.group;
@@ -735,8 +738,9 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
 }
 
 // Indexed by [operand32][OpcodeMap][opcode byte].
-inline constexpr std::array<std::array<std::array<StraightLineEntry, 256>, OpcodeMap::kCount>, 2> kStraightLineEntries = [] {
-    std::array<std::array<std::array<StraightLineEntry, 256>, OpcodeMap::kCount>, 2> forms{};
+using StraightLineMaps = std::array<std::array<std::array<StraightLineEntry, 256>, OpcodeMap::kCount>, 2>;
+inline constexpr StraightLineMaps kStraightLineEntries = [] {
+    StraightLineMaps forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
         for (unsigned map = 0; map < OpcodeMap::kCount; ++map) {
             for (unsigned byte = 0; byte < 256; ++byte) {
@@ -749,8 +753,9 @@ inline constexpr std::array<std::array<std::array<StraightLineEntry, 256>, Opcod
 }();
 
 // Indexed by [operand32][RegRow][reg field]; row 0 is never taken.
-inline constexpr std::array<std::array<std::array<StraightLineEntry, 8>, RegRow::kCount>, 2> kStraightLineRowEntries = [] {
-    std::array<std::array<std::array<StraightLineEntry, 8>, RegRow::kCount>, 2> forms{};
+using StraightLineRows = std::array<std::array<std::array<StraightLineEntry, 8>, RegRow::kCount>, 2>;
+inline constexpr StraightLineRows kStraightLineRowEntries = [] {
+    StraightLineRows forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
         for (unsigned row = 1; row < RegRow::kCount; ++row) {
             const RowOpcode opcode = RowOpcodeOf(row);
