@@ -95,14 +95,10 @@ inline bool Decode(const uint8_t* bytes, DecodedInstruction* record, bool is32Bi
     // The prefixes are gathered apart from the record: the straight-line
     // decoder writes the whole record at once.
     PrefixBytes prefixes{};
-    unsigned position = 0;
-    while (kOneByteClassTable[bytes[position]] == OpcodeClass::Prefix) {
-        RecordPrefix(prefixes, bytes[position]);
-        if (position == kMaxPrefixes) {  // a fifteenth prefix
-            StartRecord(*record, prefixes, position);
-            return MarkInvalid(*record);
-        }
-        ++position;
+    const unsigned position = ScanPrefixes(bytes, prefixes);
+    if (position > kMaxPrefixes) {
+        StartRecord(*record, prefixes, kMaxPrefixes);
+        return MarkInvalid(*record);
     }
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
     const bool repBeforeOpcode = bytes[position - 1] == PrefixValue::Rep;

@@ -129,21 +129,16 @@ bool DescribeFpuRegisterForm(EncodingLayout& layout, uint8_t escape, uint8_t mod
 
 void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
     PrefixBytes prefixes{};
-    unsigned position = 0;
-    while (kOneByteClassTable[bytes[position]] == OpcodeClass::Prefix) {
-        RecordPrefix(prefixes, bytes[position]);
-        if (position == kMaxPrefixes) {  // a fifteenth prefix
-            layout.prefixCount = static_cast<uint8_t>(position + 1);
-            layout.opcode.offset = layout.prefixCount;
-            layout.invalidCause = InvalidCause::TooManyPrefixes;
-            layout.length = layout.prefixCount;
-            return;
-        }
-        ++position;
+    const unsigned position = ScanPrefixes(bytes, prefixes);
+    layout.prefixCount = static_cast<uint8_t>(position);
+    if (position > kMaxPrefixes) {
+        layout.opcode.offset = layout.prefixCount;
+        layout.invalidCause = InvalidCause::TooManyPrefixes;
+        layout.length = layout.prefixCount;
+        return;
     }
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
     const bool repBeforeOpcode = position > 0 && bytes[position - 1] == PrefixValue::Rep;
-    layout.prefixCount = static_cast<uint8_t>(position);
 
     const uint8_t opcode = bytes[position];
     const bool twoByte = kOneByteClassTable[opcode] == OpcodeClass::TwoByteEscape;

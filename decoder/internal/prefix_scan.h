@@ -55,6 +55,21 @@ inline void RecordPrefix(PrefixBytes& prefixes, uint8_t prefix) {
     prefixes.repeat = static_cast<uint8_t>((prefixes.repeat & effect.keepRepeat) | effect.setRepeat);
 }
 
+// Records the prefixes from bytes[0] on and returns how many there are, or
+// kMaxPrefixes + 1 when a fifteenth prefix ends the scan.
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline unsigned ScanPrefixes(const uint8_t* bytes, PrefixBytes& prefixes) {
+    unsigned position = 0;
+    while (kOneByteClassTable[bytes[position]] == OpcodeClass::Prefix) {
+        RecordPrefix(prefixes, bytes[position]);
+        if (position == kMaxPrefixes) return position + 1;
+        ++position;
+    }
+    return position;
+}
+
 // The class table marks the same bytes as prefixes.
 constexpr bool ClassTableAgreesOnPrefixes() {
     for (unsigned byte = 0; byte < 256; ++byte) {
