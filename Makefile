@@ -96,16 +96,17 @@ fuzz: fuzz-build
 	$(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus
 
 # Optimised build of bench/ alone; prints the speedups over Zydis and Capstone,
-# the cost of one composer refresh, and vexa-asm against GNU as. Not part of
-# `make test`.
+# the cost of one composer refresh, vexa-asm against GNU as, and vexa-decode
+# --list against objdump and ndisasm. Not part of `make test`.
 bench: deps
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
-	cmake --build $(BUILD)/bench --target vexa_bench vexa-asm vexa-asm-round-trip -j $(JOBS)
+	cmake --build $(BUILD)/bench --target vexa_bench vexa-asm vexa-asm-round-trip vexa-decode -j $(JOBS)
 	$(BUILD)/bench/bench/vexa_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
 	  --benchmark_report_aggregates_only=true \
 	  --benchmark_out=$(BUILD)/bench/results.json --benchmark_out_format=json
 	@python3 bench/speedups.py $(BUILD)/bench/results.json
 	@python3 bench/assemble_vs_gnu_as.py $(BUILD)/bench
+	@bench/listing_speed.sh $(BUILD)/bench/tools/vexa-decode $(BUILD)/bench/listing
 
 clean:
 	rm -rf $(BUILD)

@@ -1,5 +1,7 @@
 #include "formatter/display_lines.h"
 
+#include <cstring>
+
 #include "decoder/decoder.h"
 #include "formatter/instruction_text.h"
 #include "formatter/text_append.h"
@@ -25,18 +27,27 @@ void ToUpperAscii(char* text) {
     }
 }
 
+char* BuildInstructionLine(const DecodedInstruction& record, bool decodeOk, bool upperCase, char* line) {
+    // The mnemonic text goes straight into the line, the operand text after its tab.
+    char operandText[kInstructionTextSize];
+    static_assert(kInstructionTextSize <= kDisplayLineSize);
+    if (!decodeOk || !FormatInstruction(&record, line, operandText)) {
+        *line = '\0';
+        AppendText(line, kDecodeErrorText);
+        return nullptr;
+    }
+    char* end = line + std::strlen(line);
+    *end++ = '\t';
+    const size_t operandLength = std::strlen(operandText);
+    std::memcpy(end, operandText, operandLength + 1);
+    if (upperCase) ToUpperAscii(line);
+    return end + operandLength;
+}
+
 bool BuildDisplayLines(const uint8_t* bytes, const DecodedInstruction& record, bool decodeOk, bool upperCase,
                        char* instructionLine, char* bytesLine) {
-    *instructionLine = '\0';
     *bytesLine = '\0';
-    char mnemonicText[kInstructionTextSize];
-    char operandText[kInstructionTextSize];
-    if (bytes == nullptr || !decodeOk || !FormatInstruction(&record, mnemonicText, operandText)) {
-        AppendText(instructionLine, kDecodeErrorText);
-        return false;
-    }
-    AppendText(AppendChar(AppendText(instructionLine, mnemonicText), '\t'), operandText);
-    if (upperCase) ToUpperAscii(instructionLine);
+    if (BuildInstructionLine(record, bytes != nullptr && decodeOk, upperCase, instructionLine) == nullptr) return false;
     BuildBytesLine(bytes, InstructionLength(record), bytesLine);
     return true;
 }

@@ -27,6 +27,11 @@ constexpr char kDecodeErrorText[] = "Decode error!!!";
 bool BuildDisplayLines(const uint8_t* bytes, const DecodedInstruction& record, bool decodeOk, bool upperCase,
                        char* instructionLine, char* bytesLine);
 
+// The instruction line alone, as BuildDisplayLines builds it, at `line`
+// (kDisplayLineSize bytes). Returns the end of a formatted line (where its
+// terminating zero stands), or nullptr when the line holds "Decode error!!!".
+char* BuildInstructionLine(const DecodedInstruction& record, bool decodeOk, bool upperCase, char* line);
+
 // "%02X " for each of the first `count` bytes; at most kDecodeWindow of them
 // are shown.
 void BuildBytesLine(const uint8_t* bytes, unsigned count, char* bytesLine);

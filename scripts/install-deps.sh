@@ -12,6 +12,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth imagemagick
   python3
+  seabios nasm hyperfine time binutils
 )
 
 sudo_cmd=()

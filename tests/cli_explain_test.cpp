@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "decoder/decoder.h"
+#include "decoder/encoding_layout.h"
 #include "decoder/opcode_classes.h"
-#include "tools/vexa_decode/byte_layout.h"
+#include "tools/vexa_decode/decode_result.h"
 #include "tools/vexa_decode/explanation.h"
-#include "tools/vexa_decode/invalid_reason.h"
-#include "tools/vexa_decode/modrm_fields.h"
-#include "tools/vexa_decode/opcode_fields.h"
 #include "tools/vexa_decode/options.h"
 #include "tools/vexa_decode/terminal_colour.h"
 
@@ -25,42 +23,74 @@ namespace {
 constexpr bool k16 = false;
 constexpr bool k32 = true;
 
-struct Decoded {
-    HexBytes bytes;
-    DecodeResult result;
-    DecodedWindow Window() const { return {bytes.window.data(), bytes.count, result.is32BitMode, &result.record}; }
-};
-
-Decoded DecodeHex(const char* hex, bool is32) {
-    Decoded d;
-    HexParseError error;
-    EXPECT_TRUE(ParseHexLine(hex, d.bytes, error)) << hex;
-    DecodeBytes(d.bytes, is32, false, d.result);
-    return d;
-}
-
-// "P O M S D I2": one token per group, with the byte count when above one.
-std::string Signature(const ByteLayout& layout) {
-    static const char* const kTokens[] = {"P",  "O", "0F", "O2", "M", "S", "D", "B",
-                                          "MO", "C", "PO", "PS", "I", "X", "!", "?"};
-    std::string text;
-    for (unsigned i = 0; i < layout.groupCount; ++i) {
-        const ByteGroup& group = layout.groups[i];
-        if (!text.empty()) text += ' ';
-        text += kTokens[static_cast<int>(group.meaning)];
-        if (group.count > 1) text += std::to_string(group.count);
-    }
-    return text;
-}
-
 std::string Explain(const char* hex, bool is32, bool colour = false) {
-    const Decoded d = DecodeHex(hex, is32);
+    HexBytes bytes;
+    HexParseError error;
+    EXPECT_TRUE(ParseHexLine(hex, bytes, error)) << hex;
+    DecodeResult result;
+    DecodeBytes(bytes, is32, false, result);
     std::string out;
-    AppendExplanation(out, d.bytes, d.result, colour);
+    AppendExplanation(out, bytes, result, colour);
     return out;
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// The lines of the section whose heading starts with `heading`, up to the next heading.
+std::vector<std::string> Section(const std::string& text, const std::string& heading) {
+    std::vector<std::string> section;
+    bool inside = false;
+    for (const std::string& line : Lines(text)) {
+        if (line.rfind("  ", 0) != 0)
+            inside = line.rfind(heading, 0) == 0;
+        else if (inside)
+            section.push_back(line);
+    }
+    return section;
+}
+
+// "P O M S D I2": one token per group of the "bytes" (or "read") list, by
+// what its description says, with the byte count when above one.
+std::string Signature(const std::string& text, const char* heading = "bytes (") {
+    static const std::pair<const char*, const char*> kTokens[] = {{"two-byte escape", "0F"},
+                                                                  {"memory displacement", "D"},
+                                                                  {"branch displacement", "B"},
+                                                                  {"memory offset", "MO"},
+                                                                  {"16-bit constant", "C"},
+                                                                  {"far pointer offset", "PO"},
+                                                                  {"far pointer selector", "PS"},
+                                                                  {"value", "I"},
+                                                                  {"imm8", "X"},
+                                                                  {"not an instruction", "!"}};
+    std::string signature;
+    for (const std::string& line : Section(text, heading)) {
+        const std::string role = line.substr(2 + 6 + 13, line.find(' ', 2 + 6 + 13) - (2 + 6 + 13));
+        const std::string description = line.substr(2 + 6 + 13 + 14);
+        std::string token = role == "prefix" ? "P" : role == "ModR/M" ? "M" : role == "SIB" ? "S" : "?";
+        if (role == "opcode") token = description.find("two-byte class") != std::string::npos ? "O2" : "O";
+        for (const auto& [start, name] : kTokens) {
+            if (description.rfind(start, 0) == 0) token = name;
+        }
+        const std::string offsets = line.substr(2, line.find(' ', 2) - 2);
+        const size_t dash = offsets.find('-');
+        const int count = dash == std::string::npos ? 1 : std::stoi(offsets.substr(dash + 1)) - std::stoi(offsets) + 1;
+        if (!signature.empty()) signature += ' ';
+        signature += token + (count > 1 ? std::to_string(count) : "");
+    }
+    return signature;
+}
+
+// The meaning column of a field line ("  name  bits  range  meaning").
+std::string FieldMeaningOf(const std::string& line) { return line.substr(2 + 6 + 6 + 10); }
 
 // A representative of every opcode class and two-byte class, both addressing
 // forms, SIB with and without index, and every kind of trailing bytes.
@@ -123,11 +153,15 @@ TEST(CliExplainLayout, EveryClassHasItsBytesInOrder) {
         {k32, "66", "P O M"},                           // a lone prefix reads on into the zero fill
     };
     for (const Case& c : cases) {
-        const Decoded d = DecodeHex(c.hex, c.is32);
-        ASSERT_TRUE(d.result.decodeOk && !IsInvalid(d.result.record)) << c.hex;
-        const ByteLayout layout = LayoutOfInstruction(d.Window());
-        EXPECT_EQ(Signature(layout), c.signature) << c.hex;
-        EXPECT_EQ(layout.ByteCount(), InstructionLength(d.result.record)) << c.hex;
+        const std::string text = Explain(c.hex, c.is32);
+        EXPECT_EQ(Signature(text), c.signature) << c.hex << "\n" << text;
+        HexBytes bytes;
+        HexParseError error;
+        ParseHexLine(c.hex, bytes, error);
+        DecodeResult result;
+        DecodeBytes(bytes, c.is32, false, result);
+        ASSERT_FALSE(IsInvalid(result.record)) << c.hex;
+        EXPECT_TRUE(Contains(text, "bytes (" + std::to_string(InstructionLength(result.record)) + "):\n")) << c.hex;
     }
 }
 
@@ -169,24 +203,18 @@ TEST(CliExplainOpcode, FieldsFollowTheWorkbenchLabels) {
         {k32, "0F 9B C0", "1001tttn", {"tttn 1011: condition np"}},
     };
     for (const Case& c : cases) {
-        const Decoded d = DecodeHex(c.hex, c.is32);
-        const DecodedInstruction& record = d.result.record;
-        const uint8_t* opcode = d.bytes.window.data() + CountPrefixes(d.bytes.window.data());
-        const OpcodeFields fields = FieldsOfOpcode(record, opcode);
-        const bool operand32 = ComputeEffectiveSizes(c.is32, record.prefixFlags).operand32;
-        if (c.fields.empty()) {
-            EXPECT_EQ(fields.count, 0u) << c.hex;
-            continue;
-        }
-        EXPECT_EQ(fields.pattern, c.pattern) << c.hex;
+        const std::string text = Explain(c.hex, c.is32);
+        const std::vector<std::string> lines = Section(text, "opcode ");
         std::vector<std::string> shown;
-        for (unsigned i = 0; i < fields.count; ++i) {
-            const OpcodeField& f = fields.fields[i];
-            std::string bits;
-            for (unsigned bit = f.highBit - f.lowBit + 1u; bit-- > 0;) bits += (f.value >> bit) & 1 ? '1' : '0';
-            shown.push_back(f.name + " " + bits + ": " + FieldMeaning(f, record, opcode, operand32));
+        for (const std::string& line : lines) {
+            const std::string name = line.substr(2, line.find(' ', 2) - 2);
+            const std::string bits = line.substr(8, line.find(' ', 8) - 8);
+            shown.push_back(name + " " + bits + ": " + FieldMeaningOf(line));
         }
-        EXPECT_EQ(shown, c.fields) << c.hex;
+        EXPECT_EQ(shown, c.fields) << c.hex << "\n" << text;
+        if (!c.fields.empty()) {
+            EXPECT_TRUE(Contains(text, std::string(" = ") + c.pattern + " (")) << c.hex;
+        }
     }
 }
 
@@ -255,14 +283,12 @@ TEST(CliExplainModRM, FieldsSayWhatTheyDoInThisInstruction) {
         {k32, "C6 0D 78 56 34 12", {"memory, no base: a 32-bit displacement follows", "/1", "memory [12345678]"}},
     };
     for (const Case& c : cases) {
-        const Decoded d = DecodeHex(c.hex, c.is32);
-        const unsigned modrmAt = CountPrefixes(d.bytes.window.data()) + (c.hex[0] == '0' && c.hex[1] == 'F' ? 2 : 1);
+        const std::string text = Explain(c.hex, c.is32);
         std::vector<std::string> shown;
-        for (const FieldLine& line : ModRMFields(d.Window(), modrmAt)) shown.push_back(line.meaning);
-        if (c.meanings.size() > 3) {
-            for (const FieldLine& line : SibFields(d.Window(), modrmAt)) shown.push_back(line.meaning);
+        for (const char* heading : {"ModR/M ", "SIB "}) {
+            for (const std::string& line : Section(text, heading)) shown.push_back(FieldMeaningOf(line));
         }
-        EXPECT_EQ(shown, c.meanings) << c.hex;
+        EXPECT_EQ(shown, c.meanings) << c.hex << "\n" << text;
     }
 }
 
@@ -310,56 +336,63 @@ TEST(CliExplainInvalid, EachReasonInWords) {
     struct Case {
         bool is32;
         const char* hex;
-        InvalidReason reason;
+        uint8_t cause;
         const char* words;
         unsigned bytesRead;
     };
     const Case cases[] = {
-        {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 66 90", InvalidReason::TooManyPrefixes,
-         "more than 14 prefixes", 15},
-        {k32, "66 66 66 66 66 66 66 66 66 66 66 C7 84 24 11 22 33 44 55 66", InvalidReason::TooLong,
+        {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 66 90", InvalidCause::TooManyPrefixes, "more than 14 prefixes",
+         15},
+        {k32, "66 66 66 66 66 66 66 66 66 66 66 C7 84 24 11 22 33 44 55 66", InvalidCause::TooLong,
          "longer than 15 bytes: the instruction would take 20 bytes", 20},
-        {k32, "F3 F3 F3 F3 F3 F3 F3 F3 F3 26 F3 0F C2 84 24 11 22 33 44 01", InvalidReason::TooLong,
+        {k32, "F3 F3 F3 F3 F3 F3 F3 F3 F3 26 F3 0F C2 84 24 11 22 33 44 01", InvalidCause::TooLong,
          "would take 20 bytes", 20},  // cmpss keeps its immediate: F3 still stands right before 0F
-        {k32, "F3 F3 F3 F3 F3 F3 F3 F3 F3 F3 26 0F C2 84 24 11 22 33 44 01", InvalidReason::TooLong,
+        {k32, "F3 F3 F3 F3 F3 F3 F3 F3 F3 F3 26 0F C2 84 24 11 22 33 44 01", InvalidCause::TooLong,
          "would take 19 bytes", 19},  // F3 not right before 0F: unnamed, the imm8 is not read
-        {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 FF F8", InvalidReason::ReservedRegField, "FF /7", 16},
-        {k32, "0F 04", InvalidReason::UnknownOpcode, "unknown opcode: 0F 04 is not assigned", 3},
-        {k32, "F6 C8", InvalidReason::ReservedRegField, "F6 /1 is not an instruction (F6 defines /0, /2-/7)", 2},
-        {k32, "FF 3D 78 56 34 12", InvalidReason::ReservedRegField, "FF /7 is not an instruction (FF defines /0-/6)",
-         6},
-        {k32, "FE D0", InvalidReason::ReservedRegField, "FE defines /0, /1", 2},
-        {k32, "C6 C8 00", InvalidReason::ReservedRegField, "C6 /1 is not an instruction (C6 defines /0)", 2},
-        {k32, "8F C8", InvalidReason::ReservedRegField, "8F defines /0", 2},
-        {k32, "0F BA C8 05", InvalidReason::ReservedRegField, "0F BA defines /4-/7", 3},
-        {k32, "0F 00 F0", InvalidReason::ReservedRegField, "0F 00 /6 is not an instruction", 3},
-        {k32, "0F 90 C8", InvalidReason::ReservedRegField, "0F 90 defines /0", 3},
-        {k32, "0F 22 C8", InvalidReason::NoSuchControlRegister, "names cr1, which does not exist", 3},
-        {k32, "8D C0", InvalidReason::RegisterWhereMemoryRequired, "8D (lea) takes only a memory operand", 2},
-        {k16, "62 C0", InvalidReason::RegisterWhereMemoryRequired, "62 (bound)", 2},
-        {k32, "FF D8", InvalidReason::RegisterWhereMemoryRequired, "FF /3 (call) takes only a memory operand", 2},
-        {k32, "0F 01 C8", InvalidReason::RegisterWhereMemoryRequired, "0F 01 /1 (sidt)", 3},
-        {k32, "0F B4 C0", InvalidReason::RegisterWhereMemoryRequired, "0F B4 (lfs)", 3},
-        {k32, "0F C7 C0", InvalidReason::RegisterWhereMemoryRequired,
+        {k32, "66 66 66 66 66 66 66 66 66 66 66 66 66 66 FF F8", InvalidCause::ReservedRegField, "FF /7", 16},
+        {k32, "0F 04", InvalidCause::UnknownOpcode, "unknown opcode: 0F 04 is not assigned", 3},
+        {k32, "F6 C8", InvalidCause::ReservedRegField, "F6 /1 is not an instruction (F6 defines /0, /2-/7)", 2},
+        {k32, "FF 3D 78 56 34 12", InvalidCause::ReservedRegField, "FF /7 is not an instruction (FF defines /0-/6)", 6},
+        {k32, "FE D0", InvalidCause::ReservedRegField, "FE defines /0, /1", 2},
+        {k32, "C6 C8 00", InvalidCause::ReservedRegField, "C6 /1 is not an instruction (C6 defines /0)", 2},
+        {k32, "8F C8", InvalidCause::ReservedRegField, "8F defines /0", 2},
+        {k32, "0F BA C8 05", InvalidCause::ReservedRegField, "0F BA defines /4-/7", 3},
+        {k32, "0F 00 F0", InvalidCause::ReservedRegField, "0F 00 /6 is not an instruction", 3},
+        {k32, "0F 90 C8", InvalidCause::ReservedRegField, "0F 90 defines /0", 3},
+        {k32, "0F 22 C8", InvalidCause::NoSuchControlRegister, "names cr1, which does not exist", 3},
+        {k32, "8D C0", InvalidCause::RegisterWhereMemoryRequired, "8D (lea) takes only a memory operand", 2},
+        {k16, "62 C0", InvalidCause::RegisterWhereMemoryRequired, "62 (bound)", 2},
+        {k32, "FF D8", InvalidCause::RegisterWhereMemoryRequired, "FF /3 (call) takes only a memory operand", 2},
+        {k32, "0F 01 C8", InvalidCause::RegisterWhereMemoryRequired, "0F 01 /1 (sidt)", 3},
+        {k32, "0F B4 C0", InvalidCause::RegisterWhereMemoryRequired, "0F B4 (lfs)", 3},
+        {k32, "0F C7 C0", InvalidCause::RegisterWhereMemoryRequired,
          "a register where memory is required, and reserved reg field: 0F C7 /0 is not an instruction (0F C7 defines "
          "/1)",
          3},
-        {k32, "0F 21 00", InvalidReason::MemoryWhereRegisterRequired, "0F 21 (mov) takes only a register", 3},
-        {k32, "D9 D1", InvalidReason::FpuForm, "x87 form not an instruction: D9 D1", 2},
-        {k16, "DB 0E 34 12", InvalidReason::FpuForm, "DB /1 with a memory operand", 4},
-        {k32, "0F 6D C0", InvalidReason::MmxForm, "0F 6D names no MMX instruction", 3},
-        {k32, "0F 73 E1 05", InvalidReason::MmxForm,
+        {k32, "0F 21 00", InvalidCause::MemoryWhereRegisterRequired, "0F 21 (mov) takes only a register", 3},
+        {k32, "D9 D1", InvalidCause::FpuForm, "x87 form not an instruction: D9 D1", 2},
+        {k16, "DB 0E 34 12", InvalidCause::FpuForm, "DB /1 with a memory operand", 4},
+        {k32, "0F 6D C0", InvalidCause::MmxForm, "0F 6D names no MMX instruction", 3},
+        {k32, "0F 73 E1 05", InvalidCause::MmxForm,
          "shift group 0F 73 has no operation for reg field 100 (/4) (it defines /2, /6)", 3},
-        {k32, "F3 0F 2A C1", InvalidReason::SseForm, "F3 0F 2A is none of the scalar single-precision forms", 4},
+        {k32, "F3 0F 2A C1", InvalidCause::SseForm, "F3 0F 2A is none of the scalar single-precision forms", 4},
     };
     for (const Case& c : cases) {
-        const Decoded d = DecodeHex(c.hex, c.is32);
-        ASSERT_TRUE(IsInvalid(d.result.record)) << c.hex;
-        const InvalidDiagnosis diagnosis = DiagnoseInvalid(d.Window());
-        EXPECT_EQ(diagnosis.reason, c.reason) << c.hex << ": " << diagnosis.text;
-        EXPECT_TRUE(Contains(diagnosis.text, c.words)) << c.hex << ": " << diagnosis.text;
-        EXPECT_EQ(LayoutOfBytesRead(d.Window()).ByteCount(), c.bytesRead) << c.hex;
-        EXPECT_EQ(Signature(LayoutOfInstruction(d.Window())), "!") << c.hex;
+        const std::string text = Explain(c.hex, c.is32);
+        HexBytes bytes;
+        HexParseError error;
+        ParseHexLine(c.hex, bytes, error);
+        DecodedInstruction record{};
+        EncodingLayout layout{};
+        ASSERT_TRUE(DecodeInstructionLayout(bytes.window.data(), &record, &layout, c.is32)) << c.hex;
+        ASSERT_TRUE(IsInvalid(record)) << c.hex;
+        EXPECT_EQ(layout.invalidCause, c.cause) << c.hex << "\n" << text;
+        const size_t reason = text.find("\ninvalid: ");
+        ASSERT_NE(reason, std::string::npos) << text;
+        EXPECT_TRUE(Contains(text.substr(reason, text.find('\n', reason + 1) - reason), c.words)) << c.hex << "\n"
+                                                                                                  << text;
+        EXPECT_TRUE(Contains(text, "read (" + std::to_string(c.bytesRead) + "):\n")) << c.hex << "\n" << text;
+        EXPECT_EQ(Signature(text), "!") << c.hex;
     }
 }
 
@@ -430,15 +463,17 @@ TEST(CliExplainOptions, ExplainIsAnOptionThatJsonExcludes) {
     EXPECT_TRUE(Contains(UsageText(), "$ vexa-decode --explain"));
 }
 
-// Checks one decode: the byte roles add up to the length and carry the values
-// the record holds; an invalid result has a reason and a plausible read.
+// Checks one decode's breakdown: the bytes add up to the length, every byte
+// is placed, and an invalid result has a reason and a plausible read.
 void CheckLayout(const uint8_t* window, bool is32, std::string& failures) {
     HexBytes bytes;
     std::copy(window, window + kDecodeWindow, bytes.window.begin());
     bytes.count = kDecodeWindow;
-    DecodedInstruction record{};
-    if (!DecodeInstruction(bytes.window.data(), &record, is32)) return;
-    const DecodedWindow decoded{bytes.window.data(), bytes.count, is32, &record};
+    DecodeResult result;
+    DecodeBytes(bytes, is32, false, result);
+    if (!result.decodeOk) return;
+    std::string text;
+    AppendExplanation(text, bytes, result, false);
     const auto fail = [&](const char* what) {
         if (failures.size() > 2000) return;
         char hex[4];
@@ -450,37 +485,15 @@ void CheckLayout(const uint8_t* window, bool is32, std::string& failures) {
         }
         failures += is32 ? " (32)\n" : " (16)\n";
     };
-    const ByteLayout layout = LayoutOfInstruction(decoded);
-    if (layout.ByteCount() != InstructionLength(record)) fail("roles do not add up to the length");
-    const ByteLayout read = LayoutOfBytesRead(decoded);
-    for (unsigned i = 0; i < read.groupCount; ++i) {
-        const ByteGroup& group = read.groups[i];
-        if (group.meaning == ByteMeaning::Unaccounted) fail("bytes not placed");
-        if (group.operand < 0) continue;
-        const OperandDescriptor& operand = read.source.operands[group.operand];
-        uint32_t value = 0;
-        for (unsigned k = 0; k < group.count && k < 4; ++k) value |= uint32_t{window[group.offset + k]} << (8 * k);
-        uint32_t expected = 0;
-        switch (group.meaning) {
-            case ByteMeaning::Immediate: expected = operand.imm; break;
-            case ByteMeaning::SignExtendedImm8:
-                expected = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(value)));
-                if (operand.immSize == 2) expected &= 0xFFFF;
-                value = operand.imm;
-                break;
-            case ByteMeaning::PointerOffset:
-                expected = operand.dispSize == 6 ? operand.disp : operand.disp & 0xFFFF;
-                break;
-            case ByteMeaning::PointerSelector:
-                expected = operand.dispSize == 6 ? operand.dispHigh : operand.disp >> 16;
-                break;
-            default: expected = operand.disp; break;
-        }
-        if (value != expected) fail("group value differs from the record");
-    }
-    if (!IsInvalid(record)) return;
-    if (read.ByteCount() < 1 || read.ByteCount() > kDecodeWindow) fail("implausible read");
-    if (DiagnoseInvalid(decoded).reason == InvalidReason::Unexplained) fail("no reason for INVALID");
+    const bool invalid = IsInvalid(result.record);
+    const unsigned length = invalid ? 1 : InstructionLength(result.record);
+    if (text.rfind("bytes (" + std::to_string(length) + "):\n", 0) != 0) fail("bytes do not add up to the length");
+    if (Contains(text, "not placed") || Contains(text, "unaccounted")) fail("bytes not placed");
+    if (!invalid) return;
+    const size_t read = text.find("\nread (");
+    const int count = read == std::string::npos ? 0 : std::atoi(text.c_str() + read + 7);
+    if (count < 1 || count > static_cast<int>(kDecodeWindow)) fail("implausible read");
+    if (Contains(text, "\ninvalid: not an instruction\n")) fail("no reason for INVALID");
 }
 
 // Every first byte and ModR/M byte with a following SIB and bytes that make

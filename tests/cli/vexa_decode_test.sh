@@ -44,7 +44,7 @@ expect_decode() {
 run --help
 expect_status 0 "--help"
 [[ "$out" == usage:* ]] || fail "--help prints usage"
-for option in --16 --32 --upper --json --batch --explain; do
+for option in --16 --32 --upper --json --batch --explain --list --raw --file --skip --count --org; do
   [[ "$out" == *"$option"* ]] || fail "--help lists $option"
 done
 
@@ -64,6 +64,36 @@ expect_decode $'lock rep movsb\t' "F0 F3 A4 " F0F3A4
 expect_decode $'jmp\t$+4' "66 E9 00 00 " 66 E9
 expect_decode $'INVALID\t' "FF " FF D8
 expect_decode $'INVALID\t' "66 " --upper 66 FF D8
+
+# Bytes past the instruction are noted on standard error, never on standard output.
+run 55 89 e5
+expect_out $'push\tebp\n55 \n' "bytes left over"
+expect_err_line "2 were not decoded (--list" "bytes left over"
+
+# --list on a pipe: the first line comes while the input is still open.
+exec 3< <({ printf '\x90\x90'; head -c 100 /dev/zero; sleep 3; } | "$bin" --list --raw)
+IFS= read -r -t 2 first <&3 || fail "list: no line within 2 s on a pipe"
+exec 3<&-
+[ "${first:-}" = "00000000  90                                            nop"$'\t' ] || fail "list: first line $(printf %q "${first:-}")"
+
+# A listing that cannot be written is an error, not a success.
+if [ -w /dev/full ]; then
+  "$bin" --list 90 >/dev/full 2>"$tmp/err"; status=$?
+  expect_status 2 "list to a full disk"
+  grep -q "cannot write the listing" "$tmp/err" || fail "list to a full disk: $(cat "$tmp/err")"
+fi
+
+# The README's listing of real 16-bit code: SeaBIOS's reset vector and the code it jumps to.
+bios=/usr/share/seabios/bios.bin
+if [ -f "$bios" ]; then
+  run --list --16 --file "$bios" --skip 0x1FFF0 --count 5 --org FFF0
+  expect_out "FFF0  EA 5B E0 00 F0                                jmp"$'\t'"0F000:0E05B"$'\n' "bios reset vector"
+  run --list --16 --file "$bios" --skip 0x1E05B --count 38 --org E05B
+  [ "$(printf %s "$out" | sed -n 2p)" = "E062  0F 85 48 02                                   jne"$'\t'"\$+24C  ; E2AE" ] ||
+    fail "bios listing: $(printf %q "$out")"
+else
+  fail "$bios is missing: scripts/install-deps.sh installs seabios"
+fi
 
 # --batch: the same lines as single runs, bad lines reported by number.
 printf '90\n0F 0B\nzz\n\nC3\n' >"$tmp/in"

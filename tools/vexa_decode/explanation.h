@@ -13,6 +13,11 @@
 //   address size: 32-bit (32-bit mode)
 //
 // An INVALID result adds what the decoder read and, on an "invalid:" line, why.
+// Where each byte lies, what it feeds and why bytes are INVALID come from the
+// decoder (DecodeInstructionLayout); which reg fields an opcode takes, from
+// its operand forms. Two texts take one more decode: the values of an
+// instruction too long to be valid (decoded without its redundant prefixes),
+// and the name of the addressing form an opcode wants instead of the one given.
 #include <string>
 
 #include "tools/vexa_decode/decode_result.h"

@@ -1,9 +1,12 @@
 #include "tools/vexa_decode/json_record.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iterator>
 
+#include "decoder/decoder.h"
 #include "decoder/mnemonic_list.h"
+#include "formatter/display_lines.h"
 
 namespace vexa::cli {
 namespace {
@@ -90,10 +93,18 @@ void AppendJsonString(std::string& out, const char* text) {
     out += '"';
 }
 
-void AppendJsonRecord(std::string& out, const DecodeResult& result) {
+void AppendJsonRecord(std::string& out, const DecodeResult& result, const JsonPlace* place) {
     const DecodedInstruction& record = result.record;
     {
         JsonObject object(out);
+        if (place != nullptr) {
+            object.Number("address", place->address);
+            char bytes[3 * kDecodeWindow + 1] = {};
+            BuildBytesLine(place->bytes, place->count, bytes);
+            if (place->count > 0) bytes[3 * std::min<size_t>(place->count, kDecodeWindow) - 1] = '\0';
+            object.String("bytes", bytes);
+            object.Bool("truncated", place->truncated);
+        }
         object.Number("mode", result.is32BitMode ? 32 : 16);
         object.Bool("decodeOk", result.decodeOk);
         object.Bool("formatOk", result.formatOk);

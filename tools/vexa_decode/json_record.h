@@ -7,8 +7,17 @@
 
 namespace vexa::cli {
 
-// Appends one JSON object and a newline to `out`.
-void AppendJsonRecord(std::string& out, const DecodeResult& result);
+// Where a listed instruction lies: its address and the bytes it takes.
+struct JsonPlace {
+    uint32_t address;
+    const uint8_t* bytes;
+    unsigned count;
+    bool truncated;
+};
+
+// Appends one JSON object and a newline to `out`; with `place`, its members
+// "address", "bytes" ("55 89 E5") and "truncated" come first.
+void AppendJsonRecord(std::string& out, const DecodeResult& result, const JsonPlace* place = nullptr);
 
 // Appends `text` as a JSON string literal, quotes included.
 void AppendJsonString(std::string& out, const char* text);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/vexa_decode/byte_layout.h"
+#include "decoder/decoded_instruction.h"
 
 namespace vexa::cli {
 

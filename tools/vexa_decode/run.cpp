@@ -9,12 +9,12 @@
 #include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/hex_input.h"
 #include "tools/vexa_decode/json_record.h"
+#include "tools/vexa_decode/listing.h"
 #include "tools/vexa_decode/terminal_colour.h"
 
 namespace vexa::cli {
 namespace {
 
-constexpr char kProgramName[] = "vexa-decode";
 constexpr size_t kFlushThreshold = 1 << 16;
 
 void AppendResult(std::string& out, const Options& options, const HexBytes& bytes, const DecodeResult& result,
@@ -49,6 +49,13 @@ int DecodeArguments(const Options& options, std::FILE* out, std::FILE* err) {
     std::string text;
     AppendResult(text, options, bytes, result, options.explain && ShouldColour(out));
     Flush(text, out);
+    const unsigned length = InstructionLength(result.record);
+    if (result.decodeOk && bytes.count > length) {
+        std::fprintf(err,
+                     "%s: note: the instruction takes %u of the %zu bytes given; %zu were not decoded (--list decodes "
+                     "them all)\n",
+                     kProgramName, length, bytes.count, bytes.count - length);
+    }
     return kExitOk;
 }
 
@@ -93,6 +100,7 @@ int RunVexaDecode(int argc, const char* const* argv, std::FILE* in, std::FILE* o
         std::fputs(UsageText().c_str(), out);
         return kExitOk;
     }
+    if (options.list) return ListInstructions(options, in, out, err);
     return options.batch ? DecodeBatch(options, in, out, err) : DecodeArguments(options, out, err);
 }
 

@@ -7,11 +7,12 @@
 
 namespace vexa::cli {
 
+constexpr char kProgramName[] = "vexa-decode";
 constexpr int kExitOk = 0;
 constexpr int kExitBadInput = 2;
 
-// The whole program: parses the arguments, then decodes the HEX arguments or,
-// with --batch, every line of `in`. Returns the exit status.
+// The whole program: parses the arguments, then decodes the HEX arguments,
+// with --batch every line of `in`, or with --list the whole input. Returns the exit status.
 int RunVexaDecode(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err);
 
 // Decodes with options already parsed.

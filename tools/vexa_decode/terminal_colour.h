@@ -1,13 +1,15 @@
 #pragma once
 // ANSI colours for the byte roles of the breakdown: only on a terminal, and
 // never when NO_COLOR is set (whatever its value).
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "tools/vexa_decode/byte_layout.h"
-
 namespace vexa::cli {
+
+// The role of a group of bytes in the breakdown, as peer tools name them.
+enum class ByteRole : uint8_t { Prefix, Opcode, ModRM, Sib, Displacement, Immediate, Invalid, Unaccounted };
 
 bool ShouldColour(bool outputIsTerminal, bool noColorSet);
 
