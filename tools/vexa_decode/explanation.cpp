@@ -374,17 +374,28 @@ std::string FieldValueList(uint8_t values) {
     return text;
 }
 
-// The reg fields the decoder's forms of this opcode take with the addressing
-// form given: bit r for reg field r.
-uint8_t ValidRegs(const Subject& s, bool registerForm) {
+// The description of this opcode's entry for reg field `reg`.
+const OpcodeDescription& EntryOf(const Subject& s, unsigned reg) {
     const uint8_t byte = s.window[s.layout.opcode.offset + s.layout.opcode.count - 1];
     const bool afterRep = s.layout.prefixCount > 0 && s.window[s.layout.opcode.offset - 1] == PrefixValue::Rep;
     const unsigned map = !s.TwoByte() ? OpcodeMap::OneByte : afterRep ? OpcodeMap::TwoByteAfterRep : OpcodeMap::TwoByte;
     const OpcodeDescription& form = kOpcodeDescriptions[map][byte];
+    return form.regRow != RegRow::None ? kRegRowDescriptions[form.regRow][reg] : form;
+}
+
+// The reg fields the decoder's forms of this opcode take with the addressing
+// form given: bit r for reg field r.
+uint8_t ValidRegs(const Subject& s, bool registerForm) {
+    const uint8_t byte = s.window[s.layout.opcode.offset + s.layout.opcode.count - 1];
     uint8_t valid = 0;
     for (unsigned reg = 0; reg < 8; ++reg) {
-        const OpcodeDescription& entry = form.regRow != RegRow::None ? kRegRowDescriptions[form.regRow][reg] : form;
-        if (TakesEncoding(entry, reg, registerForm)) valid = static_cast<uint8_t>(valid | (1u << reg));
+        // 0F 01 /0 with a register decodes too, though no straight-line description takes it.
+        const auto modrm = static_cast<uint8_t>((registerForm ? 0xC0 : 0) | (reg << 3));
+        const bool sgdtWithRegister =
+            IrregularOpcodeOf(s.TwoByte(), byte, modrm) == IrregularOpcode::TableStoreWithRegister;
+        if (TakesEncoding(EntryOf(s, reg), reg, registerForm) || sgdtWithRegister) {
+            valid = static_cast<uint8_t>(valid | (1u << reg));
+        }
     }
     return valid;
 }
@@ -408,8 +419,14 @@ std::string NameOfOtherForm(const Subject& s, uint8_t modrm) {
     EncodingLayout layout{};
     DecodeInstructionLayout(window, &record, &layout, s.mode32);
     std::string name = OpcodeBytes(s, false);
-    if (layout.regFieldUse == RegFieldUse::OpcodeExtension) name += " /" + std::to_string((modrm >> 3) & 7);
-    return name + " (" + MnemonicText(record.mnemonic) + ")";
+    const unsigned reg = (modrm >> 3) & 7;
+    if (layout.regFieldUse == RegFieldUse::OpcodeExtension) name += " /" + std::to_string(reg);
+    // Behind a long prefix run the other form may be too long to be named: its description names it.
+    const OpcodeDescription& entry = EntryOf(s, reg);
+    const uint16_t mnemonic = layout.invalidCause != InvalidCause::TooLong ? record.mnemonic
+                              : entry.group != NameGroup::None     ? kGroupNames[entry.group][reg]
+                                                                   : entry.mnemonic;
+    return name + " (" + MnemonicText(mnemonic) + ")";
 }
 
 std::string InvalidText(const Subject& s) {
