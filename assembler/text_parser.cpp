@@ -16,14 +16,35 @@ namespace {
 
 constexpr int64_t kMaxNumber = 0xFFFFFFFFll;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c); }
+// Character classes by table: the scanner asks one of these per character.
+namespace CharClass {
+enum : uint8_t { Blank = 1, Letter = 2, Digit = 4, Hex = 8 };
+}
+struct CharTables {
+    uint8_t cls[256] = {};
+    char lower[256] = {};
+};
+constexpr CharTables MakeCharTables() {
+    CharTables t;
+    for (int c = 0; c < 256; ++c) t.lower[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char c : {' ', '\t', '\r', '\n'}) t.cls[static_cast<uint8_t>(c)] = CharClass::Blank;
+    for (int c = 'a'; c <= 'z'; ++c) t.cls[c] = CharClass::Letter;
+    t.cls[static_cast<uint8_t>('_')] = CharClass::Letter;
+    for (int c = '0'; c <= '9'; ++c) t.cls[c] = CharClass::Digit | CharClass::Hex;
+    for (int c = 'a'; c <= 'f'; ++c) t.cls[c] |= CharClass::Hex;
+    return t;
+}
+constexpr CharTables kChars = MakeCharTables();
+static_assert(kChars.lower[static_cast<uint8_t>('Q')] == 'q' && kChars.cls[static_cast<uint8_t>('f')] == (CharClass::Letter | CharClass::Hex));
+
+uint8_t ClassOf(char c) { return kChars.cls[static_cast<uint8_t>(c)]; }
+bool IsBlank(char c) { return ClassOf(c) & CharClass::Blank; }
+bool IsLetter(char c) { return ClassOf(c) & CharClass::Letter; }
+bool IsDigit(char c) { return ClassOf(c) & CharClass::Digit; }
+bool IsWordChar(char c) { return ClassOf(c) & (CharClass::Letter | CharClass::Digit); }
 int HexDigit(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+    if (!(ClassOf(c) & CharClass::Hex)) return -1;
+    return IsDigit(c) ? c - '0' : c - 'a' + 10;
 }
 
 // The 16-bit address registers by number: bx, bp are bases, si, di indexes.
@@ -34,20 +55,26 @@ public:
     Parser(const char* text, bool is32BitMode, char* error) : original_(text), is32_(is32BitMode), error_(error) {}
 
     bool Run(ParsedInstruction& out) {
-        size_ = std::strlen(original_);
-        if (size_ > kMaxTextLength) return Fail("instruction text longer than %u characters", unsigned(kMaxTextLength));
-        for (size_t i = 0; i < size_; ++i) {
-            const char c = original_[i];
-            lower_[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        // Lower-cased and measured in one pass.
+        // (Locals, as a char store could otherwise change any member.)
+        const char* const text = original_;
+        char* const lower = lower_;
+        size_t n = 0;
+        for (; text[n] != '\0'; ++n) {
+            if (n == kMaxTextLength) return Fail("instruction text longer than %u characters", unsigned(kMaxTextLength));
+            lower[n] = kChars.lower[static_cast<uint8_t>(text[n])];
         }
+        size_ = n;
         lower_[size_] = '\0';
         SkipBlanks();
         if (AtEnd()) return Fail("empty instruction: expected a mnemonic");
         size_t start = pos_;
         std::string_view word = ReadWord();
+        const WordInfo* info = nullptr;
         for (;;) {
             if (word.empty()) return FailAt(start, start + 1, "expected a mnemonic, not '%s'");
-            const PrefixWord prefix = FindPrefixWord(word);
+            info = LookUpWord(word);
+            const PrefixWord prefix = info != nullptr ? info->prefix : PrefixWord::None;
             if (prefix == PrefixWord::None) break;
             if (prefix == PrefixWord::Lock) out.lock = true;
             if (prefix == PrefixWord::Rep) out.repeat = 0xF3;
@@ -60,7 +87,7 @@ public:
         if (pos_ < size_ && !IsBlank(Peek()) && Peek() != ';') {
             return FailAt(start, TokenEnd(start), "unknown mnemonic '%s'");
         }
-        out.mnemonic = FindMnemonic(word);
+        out.mnemonic = info != nullptr ? info->mnemonic : 0;
         if (out.mnemonic == 0) return FailAt(start, pos_, "unknown mnemonic '%s'");
         SkipBlanks();
         while (!AtEnd()) {
@@ -80,12 +107,20 @@ public:
 private:
     bool AtEnd() const { return pos_ >= size_ || lower_[pos_] == ';'; }
     char Peek() const { return pos_ < size_ ? lower_[pos_] : '\0'; }
-    void SkipBlanks() {
-        while (pos_ < size_ && IsBlank(lower_[pos_])) ++pos_;
+    void SkipBlanks() { pos_ = BlanksEnd(pos_); }
+    // The scans run on locals: the text ends in a '\0', which is no blank
+    // and no word character, so the end needs no test of its own.
+    size_t BlanksEnd(size_t at) const {
+        while (IsBlank(lower_[at])) ++at;
+        return at;
+    }
+    size_t WordEnd(size_t at) const {
+        while (IsWordChar(lower_[at])) ++at;
+        return at;
     }
     std::string_view ReadWord() {
         const size_t start = pos_;
-        while (pos_ < size_ && IsWordChar(lower_[pos_])) ++pos_;
+        pos_ = WordEnd(start);
         return std::string_view(lower_ + start, pos_ - start);
     }
     // The end of the blank- or comma-delimited token at `start`, for quoting.
@@ -129,7 +164,7 @@ private:
     // A number token at pos_ ("0x1F", "1Fh", "1F", "0F000").
     bool ReadNumber(ParsedNumber& number) {
         const size_t start = pos_;
-        while (pos_ < size_ && IsWordChar(lower_[pos_])) ++pos_;
+        pos_ = WordEnd(start);
         std::string_view t(lower_ + start, pos_ - start);
         std::string_view digits = t;
         bool bare = false;
@@ -179,7 +214,7 @@ private:
     // The scale factor, the one decimal number of the syntax.
     bool ReadScale(uint8_t& scale) {
         const size_t start = pos_;
-        while (pos_ < size_ && IsWordChar(lower_[pos_])) ++pos_;
+        pos_ = WordEnd(start);
         const std::string_view t(lower_ + start, pos_ - start);
         if (t == "1" || t == "2" || t == "4" || t == "8") {
             scale = static_cast<uint8_t>(t[0] - '0');
@@ -192,7 +227,25 @@ private:
         const size_t start = pos_;
         op.textStart = static_cast<uint16_t>(start);
         uint8_t size = 0;
-        if (const size_t n = MatchSizeKeyword(std::string_view(lower_ + pos_, size_ - pos_), &size)) {
+        // The word at the start, looked up once: a size keyword, or else
+        // (most often) the register the operand is.
+        bool firstKnown = false;
+        const WordInfo* first = nullptr;
+        size_t firstEnd = pos_;
+        size_t n = 0;
+        if (IsLetter(Peek())) {
+            firstEnd = WordEnd(firstEnd);
+            first = LookUpWord(std::string_view(lower_ + pos_, firstEnd - pos_));
+            firstKnown = true;
+            if (first != nullptr && first->sizeCode != 0) {
+                size = first->sizeCode;
+                n = firstEnd - pos_;
+            }
+        } else if (Peek() == '(') {
+            n = MatchSizeKeyword(std::string_view(lower_ + pos_, size_ - pos_), &size);  // "(48-bit)"
+        }
+        if (n != 0) {
+            firstKnown = false;
             pos_ += n;
             op.memorySize = size;
             SkipBlanks();
@@ -244,7 +297,14 @@ private:
         } else if (IsLetter(Peek())) {
             const std::string_view name = ReadName();
             op.form = OperandForm::Register;
-            if (!FindRegister(name, &op.reg)) {
+            bool found;
+            if (firstKnown && name.data() == lower_ + start && name.size() == firstEnd - start) {
+                found = first != nullptr && first->isRegister;
+                if (found) op.reg = first->registerCode;
+            } else {
+                found = FindRegister(name, &op.reg);
+            }
+            if (!found) {
                 if (!IsRegisterLike(name)) {
                     bool hex = true;
                     for (char c : name) hex = hex && HexDigit(c) >= 0;
