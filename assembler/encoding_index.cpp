@@ -209,6 +209,7 @@ void Add(Table& t, Candidate c) {
         return;
     }
     c.signature = ShapeSignature(c);
+    SetRegisterKey(c);
     t.candidates[t.count++] = c;
 }
 
@@ -401,6 +402,17 @@ uint32_t ShapeSignature(const Candidate& c) {
                      << (8 * (i + 1));
     }
     return signature;
+}
+
+void SetRegisterKey(Candidate& c) {
+    c.registers = 0;
+    c.registerMask = 0;
+    for (unsigned i = 0; i < c.operandCount; ++i) {
+        const OperandShape& s = c.operands[i];
+        if (s.kind != OperandKind::Register || (s.flags & ShapeFlag::TiedToRm)) continue;
+        c.registers |= static_cast<uint32_t>(s.code) << (8 * i);
+        c.registerMask |= 0xFFu << (8 * i);
+    }
 }
 
 size_t CandidateCount(bool is32BitMode) { return TableOf(is32BitMode).count; }

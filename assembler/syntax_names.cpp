@@ -44,13 +44,25 @@ struct Key {
     bool operator<(const Key& o) const { return high != o.high ? high < o.high : low < o.low; }
 };
 
-Key KeyOf(std::string_view word) {
+// `size` is 1 to 16, and 16 bytes at `p` can be read.
+Key KeyOfPadded(const char* p, size_t size) {
     Key k;
-    if (word.size() > 16) return k;
-    const size_t low = word.size() < 8 ? word.size() : 8;
-    for (size_t i = 0; i < low; ++i) k.low |= uint64_t{static_cast<uint8_t>(word[i])} << (8 * i);
-    for (size_t i = low; i < word.size(); ++i) k.high |= uint64_t{static_cast<uint8_t>(word[i])} << (8 * (i - 8));
+    std::memcpy(&k.low, p, 8);
+    std::memcpy(&k.high, p + 8, 8);
+    if (size < 8) {
+        k.low &= (uint64_t{1} << (8 * size)) - 1;
+        k.high = 0;
+    } else if (size < 16) {
+        k.high &= size == 8 ? 0 : (uint64_t{1} << (8 * (size - 8))) - 1;
+    }
     return k;
+}
+
+Key KeyOf(std::string_view word) {
+    if (word.empty() || word.size() > 16) return Key{};
+    char padded[kWordReadBytes] = {};
+    std::memcpy(padded, word.data(), word.size());
+    return KeyOfPadded(padded, word.size());
 }
 
 // Every word of the syntax in one open-addressed table: a look-up is one
@@ -101,14 +113,17 @@ WordEntry* SlotFor(Words& w, const Key& key) {
     return nullptr;
 }
 
-const WordEntry* FindWord(const Words& w, std::string_view word) {
-    if (word.empty() || word.size() > 16) return nullptr;
-    const Key key = KeyOf(word);
+const WordEntry* FindKey(const Words& w, const Key& key) {
     for (size_t i = SlotOf(key);; i = (i + 1) & (kWordSlots - 1)) {
         const WordEntry& e = w.slots[i];
         if (e.key == key) return &e;
         if (e.key == Key{}) return nullptr;
     }
+}
+
+const WordEntry* FindWord(const Words& w, std::string_view word) {
+    if (word.empty() || word.size() > 16) return nullptr;
+    return FindKey(w, KeyOf(word));
 }
 
 // Copies `text` up to `end` (not included) into `to`.
@@ -347,6 +362,12 @@ uint16_t FindMnemonic(std::string_view name) {
 
 const WordInfo* LookUpWord(std::string_view word) {
     const WordEntry* e = FindWord(TheWords(), word);
+    return e != nullptr ? &e->info : nullptr;
+}
+
+const WordInfo* LookUpWordIn(const char* word, size_t size) {
+    if (size == 0 || size > 16) return nullptr;
+    const WordEntry* e = FindKey(TheWords(), KeyOfPadded(word, size));
     return e != nullptr ? &e->info : nullptr;
 }
 

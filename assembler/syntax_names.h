@@ -37,6 +37,12 @@ struct WordInfo {
 // Null for a word that is none of these.
 const WordInfo* LookUpWord(std::string_view word);
 
+// The same for the `size` characters at `word`, where kWordReadBytes bytes
+// from `word` on may be read (the parser's buffer is padded for it): the
+// word's key is then two loads, not a loop.
+constexpr size_t kWordReadBytes = 16;
+const WordInfo* LookUpWordIn(const char* word, size_t size);
+
 // Mnemonic index of a name or of a peer's synonym for it; 0 when unknown.
 uint16_t FindMnemonic(std::string_view name);
 

@@ -47,6 +47,18 @@ int HexDigit(char c) {
     return IsDigit(c) ? c - '0' : c - 'a' + 10;
 }
 
+// Eight characters lower-cased at once: 20h added to each byte from 'A' to 'Z'
+// (a byte from 80h up is left alone, as the table would).
+constexpr uint64_t LowerCase8(uint64_t chunk) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    const uint64_t low7 = chunk & (0x7F * kOnes);
+    const uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes;  // top bit set where the byte >= 'A'
+    const uint64_t aboveZ = low7 + (0x80 - 'Z' - 1) * kOnes;  // where it > 'Z'
+    const uint64_t upper = atLeastA & ~aboveZ & ~chunk & (0x80 * kOnes);
+    return chunk | (upper >> 2);
+}
+static_assert(LowerCase8(0x5A41405B7A61C1DAull) == 0x7A61405B7A61C1DAull);
+
 // The 16-bit address registers by number: bx, bp are bases, si, di indexes.
 constexpr uint8_t kBx = 3, kBp = 5, kSi = 6, kDi = 7, kEsp = 4;
 
@@ -55,17 +67,19 @@ public:
     Parser(const char* text, bool is32BitMode, char* error) : original_(text), is32_(is32BitMode), error_(error) {}
 
     bool Run(ParsedInstruction& out) {
-        // Lower-cased and measured in one pass.
-        // (Locals, as a char store could otherwise change any member.)
-        const char* const text = original_;
-        char* const lower = lower_;
-        size_t n = 0;
-        for (; text[n] != '\0'; ++n) {
-            if (n == kMaxTextLength) return Fail("instruction text longer than %u characters", unsigned(kMaxTextLength));
-            lower[n] = kChars.lower[static_cast<uint8_t>(text[n])];
+        // Measured, copied, then lower-cased eight characters at a time; the
+        // zeros after the text end every scan and pad the word keys.
+        const size_t n = std::strlen(original_);
+        if (n > kMaxTextLength) return Fail("instruction text longer than %u characters", unsigned(kMaxTextLength));
+        std::memcpy(lower_, original_, n);
+        std::memset(lower_ + n, 0, kPadding);
+        for (size_t i = 0; i < n; i += 8) {
+            uint64_t chunk;
+            std::memcpy(&chunk, lower_ + i, 8);
+            chunk = LowerCase8(chunk);
+            std::memcpy(lower_ + i, &chunk, 8);
         }
         size_ = n;
-        lower_[size_] = '\0';
         SkipBlanks();
         if (AtEnd()) return Fail("empty instruction: expected a mnemonic");
         size_t start = pos_;
@@ -73,7 +87,7 @@ public:
         const WordInfo* info = nullptr;
         for (;;) {
             if (word.empty()) return FailAt(start, start + 1, "expected a mnemonic, not '%s'");
-            info = LookUpWord(word);
+            info = LookUpWordIn(word.data(), word.size());
             const PrefixWord prefix = info != nullptr ? info->prefix : PrefixWord::None;
             if (prefix == PrefixWord::None) break;
             if (prefix == PrefixWord::Lock) out.lock = true;
@@ -146,6 +160,14 @@ private:
         std::memcpy(token, original_ + start, n);
         token[n] = '\0';
         return Fail(format, token);
+    }
+
+    // FindRegister for a name in lower_.
+    static bool FindRegisterIn(std::string_view name, uint8_t* code) {
+        const WordInfo* info = LookUpWordIn(name.data(), name.size());
+        if (info == nullptr || !info->isRegister) return false;
+        *code = info->registerCode;
+        return true;
     }
 
     // A register name at pos_: "eax", "st(3)". Empty when none.
@@ -235,7 +257,7 @@ private:
         size_t n = 0;
         if (IsLetter(Peek())) {
             firstEnd = WordEnd(firstEnd);
-            first = LookUpWord(std::string_view(lower_ + pos_, firstEnd - pos_));
+            first = LookUpWordIn(lower_ + pos_, firstEnd - pos_);
             firstKnown = true;
             if (first != nullptr && first->sizeCode != 0) {
                 size = first->sizeCode;
@@ -259,7 +281,7 @@ private:
             uint8_t code = 0;
             const std::string_view name = ReadName();
             SkipBlanks();
-            if (!name.empty() && Peek() == ':' && FindRegister(name, &code) &&
+            if (!name.empty() && Peek() == ':' && FindRegisterIn(name, &code) &&
                 RegisterClassOf(code) == RegisterClass::Segment) {
                 ++pos_;
                 op.segment = static_cast<uint8_t>(RegisterNumber(code) + 1);
@@ -302,7 +324,7 @@ private:
                 found = first != nullptr && first->isRegister;
                 if (found) op.reg = first->registerCode;
             } else {
-                found = FindRegister(name, &op.reg);
+                found = FindRegisterIn(name, &op.reg);
             }
             if (!found) {
                 if (!IsRegisterLike(name)) {
@@ -405,7 +427,7 @@ private:
     bool ReadAddressRegister(uint8_t& code) {
         const size_t start = pos_;
         const std::string_view name = ReadName();
-        if (!FindRegister(name, &code)) {
+        if (!FindRegisterIn(name, &code)) {
             return FailAt(start, pos_ > start ? pos_ : TokenEnd(start), "unknown register '%s' in the address");
         }
         const uint8_t cls = RegisterClassOf(code);
@@ -478,7 +500,10 @@ private:
     const char* original_;
     bool is32_;
     char* error_;
-    char lower_[kMaxTextLength + 1];  // filled by Run up to size_
+    // Zeros after the text: one for its end, more for eight-byte chunks and
+    // the word keys' loads (kWordReadBytes from a word's start).
+    static constexpr size_t kPadding = kWordReadBytes + 8;
+    char lower_[kMaxTextLength + kPadding];  // filled by Run up to size_
     size_t size_ = 0;
     size_t pos_ = 0;
 };
