@@ -245,31 +245,6 @@ DecodedInstruction TextRecord(const ParsedInstruction& p, const DecodedInstructi
     return s;
 }
 
-bool SameOperand(const OperandDescriptor& x, const OperandDescriptor& y) {
-    return x.kind == y.kind && x.memorySize == y.memorySize && x.reg == y.reg && x.base == y.base &&
-           x.index == y.index && x.scale == y.scale && x.dispSize == y.dispSize && x.disp == y.disp &&
-           x.dispHigh == y.dispHigh && x.immSize == y.immSize && x.imm == y.imm;
-}
-
-// Whether two valid records agree in all the formatter reads of them: the
-// mnemonic, the lock and segment bits, the repeat bits and the length, and
-// the operands counted, field by field. (The decoder's own bits, such as
-// HasModRM or the opcode class, do not show in the text; the round trip
-// over the whole sweep holds this to the formatter.)
-bool SameText(const DecodedInstruction& x, const DecodedInstruction& y) {
-    constexpr uint8_t kShownPrefixBits = PrefixFlag::LockPrefix | PrefixFlag::SegmentMask;
-    constexpr uint8_t kShownRepeatBits = RepeatFlag::RepeatKind | RepeatFlag::RepeatPrefix | RepeatFlag::LengthMask;
-    if (x.mnemonic != y.mnemonic || x.operandCount != y.operandCount ||
-        ((x.prefixFlags ^ y.prefixFlags) & kShownPrefixBits) != 0 ||
-        ((x.repeatAndLength ^ y.repeatAndLength) & kShownRepeatBits) != 0 || IsInvalid(x) || IsInvalid(y)) {
-        return false;
-    }
-    for (unsigned i = 0; i < x.operandCount && i < 3; ++i) {
-        if (!SameOperand(x.operands[i], y.operands[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool DecodesTo(const uint8_t* bytes, unsigned length, bool is32BitMode, const char* line) {
@@ -379,7 +354,7 @@ bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, const Pending&
     // The text's record formats to the line the decode gave when it is the
     // decoded record in every field the formatter reads, which is the usual
     // case and needs no second format; otherwise the two texts are compared.
-    if (!SameText(text, decoded)) {
+    if (!SameShownFields(text, decoded)) {
         char expected[kLineSize];
         if (!FormatLine(text, expected) || std::strcmp(expected, line) != 0) return false;
     }

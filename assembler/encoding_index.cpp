@@ -56,7 +56,7 @@ Table g_tables[2];
 struct Probe {
     DecodedInstruction record;
     char line[kLineSize];
-    bool named;
+    bool named = false;
 };
 
 // A form: prefixes, opcode, and the ModR/M byte when it has one.
@@ -95,6 +95,13 @@ Probe Run(const Form& f, uint8_t prefixes, uint8_t marker, bool is32, unsigned* 
     p.named = DecodeNamed(window, is32, p.record, p.line) && std::strchr(p.line, '?') == nullptr;
     if (headLength != nullptr) *headLength = n;
     return p;
+}
+
+// Gives a probe decoded without its text the text; a named instruction must
+// have one without "?". False when it is not named.
+bool AddText(Probe& p) {
+    p.named = p.named && FormatLine(p.record, p.line) && std::strchr(p.line, '?') == nullptr;
+    return p.named;
 }
 
 uint8_t ByteOf(uint64_t value, unsigned i) { return static_cast<uint8_t>(value >> (8 * i)); }
@@ -167,9 +174,20 @@ bool ReadShapes(const Probe& a, const Probe& b, bool hasModRM, unsigned tail, Ca
 // The candidate of one form, or false when the form is no candidate: not a
 // named instruction, or a prefix of it that changes nothing the text shows.
 bool MakeCandidate(const Form& f, bool is32, Candidate& c) {
+    // Each probe is decoded once, and given its text only where it is asked.
     unsigned head = 0;
-    const Probe a = Run(f, f.prefixes, kMarkerA, is32, &head);
+    Probe a = Run(f, f.prefixes, kMarkerA, is32, &head, false);
     if (!a.named) return false;
+    const bool operandSize = (f.prefixes & CandidatePrefix::OperandSize) != 0;
+    Probe withoutOperandSize;
+    if (operandSize) {
+        // Most forms that 66h leaves as they are show it before any text is
+        // made: the records with and without it show the same fields.
+        withoutOperandSize = Run(f, static_cast<uint8_t>(f.prefixes & ~CandidatePrefix::OperandSize), kMarkerA, is32,
+                                 nullptr, false);
+        if (withoutOperandSize.named && SameShownFields(a.record, withoutOperandSize.record)) return false;
+    }
+    if (!AddText(a)) return false;
     // The second pattern only shows which values come from the bytes.
     const Probe b = Run(f, f.prefixes, kMarkerB, is32, nullptr, false);
     if (!b.named) return false;
@@ -180,12 +198,16 @@ bool MakeCandidate(const Form& f, bool is32, Candidate& c) {
         const uint8_t bit = kPrefixBits[i];
         if (!(f.prefixes & bit)) continue;
         // Only 66h is judged by the text; the others by the mnemonic alone.
-        const Probe without = Run(f, static_cast<uint8_t>(f.prefixes & ~bit), kMarkerA, is32, nullptr,
-                                  bit == CandidatePrefix::OperandSize);
         if (bit == CandidatePrefix::OperandSize) {
             // 66h belongs to the opcode where it changes the text.
-            if (without.named && std::strcmp(without.line, a.line) == 0) return false;
-        } else if (without.named && without.record.mnemonic == a.record.mnemonic) {
+            if (withoutOperandSize.named && AddText(withoutOperandSize) &&
+                std::strcmp(withoutOperandSize.line, a.line) == 0) {
+                return false;
+            }
+            continue;
+        }
+        const Probe without = Run(f, static_cast<uint8_t>(f.prefixes & ~bit), kMarkerA, is32, nullptr, false);
+        if (without.named && without.record.mnemonic == a.record.mnemonic) {
             // F3h/F2h/67h belong to the opcode only where they change its
             // mnemonic (the scalar SSE forms, jecxz); elsewhere they are the
             // user's rep word or follow from the address.
@@ -266,7 +288,7 @@ void AddRegisterForms(Table& t, Form f, bool is32, uint8_t reg) {
 void AddOpcode(Table& t, Form f, bool is32) {
     // Does the opcode read a ModR/M byte? Ask the decoder with two bytes after it.
     bool hasModRM = false;
-    for (unsigned probe = 0; probe < 256; probe += 8) {  // mod 00 and 11, every reg field
+    for (unsigned probe = 0; probe < 256 && !hasModRM; probe += 8) {  // mod 00 and 11, every reg field
         if (probe == 0x40) probe = 0xC0;
         uint8_t window[kDecodeWindow] = {};
         f.hasModRM = false;

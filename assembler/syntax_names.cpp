@@ -273,17 +273,23 @@ void MakeKeys(Words& w) {
     }
 }
 
-const Words& TheWords() {
-    static const Words words = [] {
-        Words w;
-        ReadRegisterNames(w);
-        ReadSizeKeywords(w);
-        ReadPrefixWords(w);
-        AddMnemonics(w);
-        AddMnemonicSynonyms(w);
-        MakeKeys(w);
-        return w;
-    }();
+// Filled once, at first use, and only read after.
+Words g_words;
+
+[[gnu::noinline]] const Words& BuildWords() {
+    Words& w = g_words;
+    ReadRegisterNames(w);
+    ReadSizeKeywords(w);
+    ReadPrefixWords(w);
+    AddMnemonics(w);
+    AddMnemonicSynonyms(w);
+    MakeKeys(w);
+    return w;
+}
+
+// A guard and a load on every look-up; the building is out of line.
+inline const Words& TheWords() {
+    static const Words& words = BuildWords();
     return words;
 }
 
