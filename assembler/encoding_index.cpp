@@ -326,26 +326,42 @@ void AddOpcode(Table& t, Form f, bool is32) {
 // Whether F3h, F2h or 67h in `f.prefixes` make any reading of the opcode
 // another instruction (the scalar SSE forms, jecxz): a quick look with the
 // decoder alone, so that the many opcodes they leave alone cost little.
-bool RepeatOrAddressPrefixMatters(Form f, bool is32) {
+// The mnemonic a form reads without F3h, F2h and 67h, for each of the two
+// probes: the same for every such prefix, so decoded once per opcode and 66h.
+struct PlainReading {
+    bool known = false;
+    bool named[2] = {};
+    uint16_t mnemonic[2] = {};
+};
+
+bool RepeatOrAddressPrefixMatters(Form f, bool is32, PlainReading& plain) {
+    constexpr unsigned kProbes[2] = {0x00u, 0xC0u};
     const uint8_t extra = CandidatePrefix::Rep | CandidatePrefix::Repne | CandidatePrefix::AddressSize;
     const uint8_t without = static_cast<uint8_t>(f.prefixes & ~extra);
-    for (unsigned probe : {0x00u, 0xC0u}) {
+    f.hasModRM = false;
+    if (!plain.known) {
+        for (unsigned i = 0; i < 2; ++i) {
+            uint8_t b[kDecodeWindow] = {};
+            b[HeadBytes(f, without, b)] = static_cast<uint8_t>(kProbes[i]);
+            DecodedInstruction y{};
+            plain.named[i] = DecodeInstruction(b, &y, is32) && !IsInvalid(y) && y.mnemonic > Mnemonic::Invalid;
+            plain.mnemonic[i] = y.mnemonic;
+        }
+        plain.known = true;
+    }
+    for (unsigned i = 0; i < 2; ++i) {
         uint8_t a[kDecodeWindow] = {};
-        uint8_t b[kDecodeWindow] = {};
-        f.hasModRM = false;
-        a[HeadBytes(f, f.prefixes, a)] = static_cast<uint8_t>(probe);
-        b[HeadBytes(f, without, b)] = static_cast<uint8_t>(probe);
+        a[HeadBytes(f, f.prefixes, a)] = static_cast<uint8_t>(kProbes[i]);
         DecodedInstruction x{};
-        DecodedInstruction y{};
         const bool xNamed = DecodeInstruction(a, &x, is32) && !IsInvalid(x) && x.mnemonic > Mnemonic::Invalid;
-        const bool yNamed = DecodeInstruction(b, &y, is32) && !IsInvalid(y) && y.mnemonic > Mnemonic::Invalid;
-        if (xNamed && (!yNamed || x.mnemonic != y.mnemonic)) return true;
+        if (xNamed && (!plain.named[i] || x.mnemonic != plain.mnemonic[i])) return true;
     }
     return false;
 }
 
 void Build(Table& t, bool is32) {
     for (uint8_t osz : {uint8_t{0}, uint8_t{CandidatePrefix::OperandSize}}) {
+        PlainReading plain[512];  // by opcode: one-byte ones, then 0F xx
         for (uint8_t rep : {uint8_t{0}, uint8_t{CandidatePrefix::Rep}, uint8_t{CandidatePrefix::Repne}}) {
             for (uint8_t asz : {uint8_t{0}, uint8_t{CandidatePrefix::AddressSize}}) {
                 Form f{};
@@ -354,13 +370,13 @@ void Build(Table& t, bool is32) {
                     if (IsPrefixByte(static_cast<uint8_t>(op)) || op == 0x0F) continue;
                     f.opcode[0] = static_cast<uint8_t>(op);
                     f.opcodeLength = 1;
-                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32)) AddOpcode(t, f, is32);
+                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32, plain[op])) AddOpcode(t, f, is32);
                 }
                 for (unsigned op = 0; op < 256; ++op) {
                     f.opcode[0] = 0x0F;
                     f.opcode[1] = static_cast<uint8_t>(op);
                     f.opcodeLength = 2;
-                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32)) AddOpcode(t, f, is32);
+                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32, plain[256 + op])) AddOpcode(t, f, is32);
                 }
             }
         }
