@@ -45,7 +45,7 @@ struct Key {
 };
 
 // `size` is 1 to 16, and 16 bytes at `p` can be read.
-Key KeyOfPadded(const char* p, size_t size) {
+inline Key KeyOfPadded(const char* p, size_t size) {
     Key k;
     std::memcpy(&k.low, p, 8);
     std::memcpy(&k.high, p + 8, 8);
@@ -113,7 +113,7 @@ WordEntry* SlotFor(Words& w, const Key& key) {
     return nullptr;
 }
 
-const WordEntry* FindKey(const Words& w, const Key& key) {
+inline const WordEntry* FindKey(const Words& w, const Key& key) {
     for (size_t i = SlotOf(key);; i = (i + 1) & (kWordSlots - 1)) {
         const WordEntry& e = w.slots[i];
         if (e.key == key) return &e;
