@@ -15,6 +15,16 @@ size_t WalkVexaDecode(const Corpus& corpus, uint32_t& sink) {
     return walked;
 }
 
+size_t WalkVexaDecode16(const Corpus& corpus, uint32_t& sink) {
+    DecodedInstruction record;
+    size_t walked = 0;
+    for (size_t offset = 0; offset < corpus.codeSize; offset += InstructionLength(record), ++walked) {
+        DecodeInstruction(corpus.data() + offset, &record, false);
+        sink += record.mnemonic;
+    }
+    return walked;
+}
+
 size_t WalkVexaDecodeFormat(const Corpus& corpus, uint32_t& sink) {
     DecodedInstruction record;
     char mnemonicText[kInstructionTextSize];

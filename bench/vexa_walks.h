@@ -16,6 +16,9 @@ namespace vexa::bench {
 // (Vexa's own invalid records are one byte long).
 size_t WalkVexaDecode(const Corpus& corpus, uint32_t& sink);
 size_t WalkVexaDecodeFormat(const Corpus& corpus, uint32_t& sink);
+// The same bytes decoded as 16-bit code (other lengths, other instructions):
+// for counting the 16-bit mode's cost under callgrind only.
+size_t WalkVexaDecode16(const Corpus& corpus, uint32_t& sink);
 size_t WalkZydisDecode(const Corpus& corpus, const ZydisPeer& zydis, uint32_t& sink);
 size_t WalkZydisDecodeFormat(const Corpus& corpus, const ZydisPeer& zydis, uint32_t& sink);
 // Capstone always builds the text; `capstone` decides whether with detail.
