@@ -48,6 +48,22 @@ uint32_t TextSignature(const ParsedInstruction& p) {
     return signature;
 }
 
+// The register codes of the text's register operands, byte i for operand i,
+// to compare with a candidate's RegisterKey.
+uint32_t TextRegisters(const ParsedInstruction& p) {
+    uint32_t registers = 0;
+    for (unsigned i = 0; i < p.operandCount; ++i) {
+        if (p.operands[i].form == OperandForm::Register) registers |= static_cast<uint32_t>(p.operands[i].reg) << (8 * i);
+    }
+    return registers;
+}
+
+// False when the candidate fixes a register the text does not have: such a
+// candidate gives no encoding and no reason (Match would say Shape).
+bool RegistersFit(const Candidate& c, uint32_t textRegisters) {
+    return (textRegisters & c.registerMask) == c.registers;
+}
+
 void Note(Reasons& reasons, Miss miss, const MissDetail& detail) {
     if (miss == Miss::MemorySize) reasons.sizeMiss = true;
     if (miss == Miss::ImmediateFit) {
@@ -64,7 +80,9 @@ void Note(Reasons& reasons, Miss miss, const MissDetail& detail) {
 template <typename Visit>
 void ForEachEncoding(const ParsedInstruction& p, bool is32, unsigned variants, Reasons& reasons, Visit&& visit) {
     const CandidateRange range = CandidatesOf(p.mnemonic, TextSignature(p), is32);
+    const uint32_t registers = TextRegisters(p);
     for (const Candidate* c = range.begin; c != range.end; ++c) {
+        if (!RegistersFit(*c, registers)) continue;
         for (unsigned v = 0; v < variants; ++v) {
             Encoded e;
             Miss miss = Miss::None;
@@ -197,7 +215,9 @@ bool AssembleInstruction(const char* text, bool is32BitMode, uint8_t* bytes, uns
     unsigned count = 0;
     Reasons reasons;
     const CandidateRange range = CandidatesOf(p.mnemonic, TextSignature(p), is32BitMode);
+    const uint32_t registers = TextRegisters(p);
     for (const Candidate* c = range.begin; c != range.end && count < kMaxPending; ++c) {
+        if (!RegistersFit(*c, registers)) continue;
         Miss miss = Miss::None;
         MissDetail detail;
         if (BuildCandidate(*c, p, is32BitMode, 0, pending[count], miss, detail)) {

@@ -351,8 +351,13 @@ bool CheckCandidate(const ParsedInstruction& p, bool is32BitMode, const Pending&
     DecodedInstruction decoded;
     if (!DecodeNamed(window, is32BitMode, decoded, line) || InstructionLength(decoded) != pending.length) return false;
     const DecodedInstruction text = TextRecord(p, decoded, pending.shownRepeat, pending.segment);
-    char expected[kLineSize];
-    if (!FormatLine(text, expected) || std::strcmp(expected, line) != 0) return false;
+    // The text's record formats to the line the decode gave when it is the
+    // decoded record in every field the formatter reads, which is the usual
+    // case and needs no second format; otherwise the two texts are compared.
+    if (!SameShownFields(text, decoded)) {
+        char expected[kLineSize];
+        if (!FormatLine(text, expected) || std::strcmp(expected, line) != 0) return false;
+    }
     *memorySize = 0;
     for (unsigned i = 0; i < decoded.operandCount; ++i) {
         if (decoded.operands[i].kind == OperandKind::Memory) *memorySize = decoded.operands[i].memorySize;

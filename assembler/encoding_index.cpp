@@ -56,7 +56,7 @@ Table g_tables[2];
 struct Probe {
     DecodedInstruction record;
     char line[kLineSize];
-    bool named;
+    bool named = false;
 };
 
 // A form: prefixes, opcode, and the ModR/M byte when it has one.
@@ -95,6 +95,13 @@ Probe Run(const Form& f, uint8_t prefixes, uint8_t marker, bool is32, unsigned* 
     p.named = DecodeNamed(window, is32, p.record, p.line) && std::strchr(p.line, '?') == nullptr;
     if (headLength != nullptr) *headLength = n;
     return p;
+}
+
+// Gives a probe decoded without its text the text; a named instruction must
+// have one without "?". False when it is not named.
+bool AddText(Probe& p) {
+    p.named = p.named && FormatLine(p.record, p.line) && std::strchr(p.line, '?') == nullptr;
+    return p.named;
 }
 
 uint8_t ByteOf(uint64_t value, unsigned i) { return static_cast<uint8_t>(value >> (8 * i)); }
@@ -167,9 +174,20 @@ bool ReadShapes(const Probe& a, const Probe& b, bool hasModRM, unsigned tail, Ca
 // The candidate of one form, or false when the form is no candidate: not a
 // named instruction, or a prefix of it that changes nothing the text shows.
 bool MakeCandidate(const Form& f, bool is32, Candidate& c) {
+    // Each probe is decoded once, and given its text only where it is asked.
     unsigned head = 0;
-    const Probe a = Run(f, f.prefixes, kMarkerA, is32, &head);
+    Probe a = Run(f, f.prefixes, kMarkerA, is32, &head, false);
     if (!a.named) return false;
+    const bool operandSize = (f.prefixes & CandidatePrefix::OperandSize) != 0;
+    Probe withoutOperandSize;
+    if (operandSize) {
+        // Most forms that 66h leaves as they are show it before any text is
+        // made: the records with and without it show the same fields.
+        withoutOperandSize = Run(f, static_cast<uint8_t>(f.prefixes & ~CandidatePrefix::OperandSize), kMarkerA, is32,
+                                 nullptr, false);
+        if (withoutOperandSize.named && SameShownFields(a.record, withoutOperandSize.record)) return false;
+    }
+    if (!AddText(a)) return false;
     // The second pattern only shows which values come from the bytes.
     const Probe b = Run(f, f.prefixes, kMarkerB, is32, nullptr, false);
     if (!b.named) return false;
@@ -180,12 +198,16 @@ bool MakeCandidate(const Form& f, bool is32, Candidate& c) {
         const uint8_t bit = kPrefixBits[i];
         if (!(f.prefixes & bit)) continue;
         // Only 66h is judged by the text; the others by the mnemonic alone.
-        const Probe without = Run(f, static_cast<uint8_t>(f.prefixes & ~bit), kMarkerA, is32, nullptr,
-                                  bit == CandidatePrefix::OperandSize);
         if (bit == CandidatePrefix::OperandSize) {
             // 66h belongs to the opcode where it changes the text.
-            if (without.named && std::strcmp(without.line, a.line) == 0) return false;
-        } else if (without.named && without.record.mnemonic == a.record.mnemonic) {
+            if (withoutOperandSize.named && AddText(withoutOperandSize) &&
+                std::strcmp(withoutOperandSize.line, a.line) == 0) {
+                return false;
+            }
+            continue;
+        }
+        const Probe without = Run(f, static_cast<uint8_t>(f.prefixes & ~bit), kMarkerA, is32, nullptr, false);
+        if (without.named && without.record.mnemonic == a.record.mnemonic) {
             // F3h/F2h/67h belong to the opcode only where they change its
             // mnemonic (the scalar SSE forms, jecxz); elsewhere they are the
             // user's rep word or follow from the address.
@@ -209,6 +231,7 @@ void Add(Table& t, Candidate c) {
         return;
     }
     c.signature = ShapeSignature(c);
+    SetRegisterKey(c);
     t.candidates[t.count++] = c;
 }
 
@@ -265,7 +288,7 @@ void AddRegisterForms(Table& t, Form f, bool is32, uint8_t reg) {
 void AddOpcode(Table& t, Form f, bool is32) {
     // Does the opcode read a ModR/M byte? Ask the decoder with two bytes after it.
     bool hasModRM = false;
-    for (unsigned probe = 0; probe < 256; probe += 8) {  // mod 00 and 11, every reg field
+    for (unsigned probe = 0; probe < 256 && !hasModRM; probe += 8) {  // mod 00 and 11, every reg field
         if (probe == 0x40) probe = 0xC0;
         uint8_t window[kDecodeWindow] = {};
         f.hasModRM = false;
@@ -303,26 +326,42 @@ void AddOpcode(Table& t, Form f, bool is32) {
 // Whether F3h, F2h or 67h in `f.prefixes` make any reading of the opcode
 // another instruction (the scalar SSE forms, jecxz): a quick look with the
 // decoder alone, so that the many opcodes they leave alone cost little.
-bool RepeatOrAddressPrefixMatters(Form f, bool is32) {
+// The mnemonic a form reads without F3h, F2h and 67h, for each of the two
+// probes: the same for every such prefix, so decoded once per opcode and 66h.
+struct PlainReading {
+    bool known = false;
+    bool named[2] = {};
+    uint16_t mnemonic[2] = {};
+};
+
+bool RepeatOrAddressPrefixMatters(Form f, bool is32, PlainReading& plain) {
+    constexpr unsigned kProbes[2] = {0x00u, 0xC0u};
     const uint8_t extra = CandidatePrefix::Rep | CandidatePrefix::Repne | CandidatePrefix::AddressSize;
     const uint8_t without = static_cast<uint8_t>(f.prefixes & ~extra);
-    for (unsigned probe : {0x00u, 0xC0u}) {
+    f.hasModRM = false;
+    if (!plain.known) {
+        for (unsigned i = 0; i < 2; ++i) {
+            uint8_t b[kDecodeWindow] = {};
+            b[HeadBytes(f, without, b)] = static_cast<uint8_t>(kProbes[i]);
+            DecodedInstruction y{};
+            plain.named[i] = DecodeInstruction(b, &y, is32) && !IsInvalid(y) && y.mnemonic > Mnemonic::Invalid;
+            plain.mnemonic[i] = y.mnemonic;
+        }
+        plain.known = true;
+    }
+    for (unsigned i = 0; i < 2; ++i) {
         uint8_t a[kDecodeWindow] = {};
-        uint8_t b[kDecodeWindow] = {};
-        f.hasModRM = false;
-        a[HeadBytes(f, f.prefixes, a)] = static_cast<uint8_t>(probe);
-        b[HeadBytes(f, without, b)] = static_cast<uint8_t>(probe);
+        a[HeadBytes(f, f.prefixes, a)] = static_cast<uint8_t>(kProbes[i]);
         DecodedInstruction x{};
-        DecodedInstruction y{};
         const bool xNamed = DecodeInstruction(a, &x, is32) && !IsInvalid(x) && x.mnemonic > Mnemonic::Invalid;
-        const bool yNamed = DecodeInstruction(b, &y, is32) && !IsInvalid(y) && y.mnemonic > Mnemonic::Invalid;
-        if (xNamed && (!yNamed || x.mnemonic != y.mnemonic)) return true;
+        if (xNamed && (!plain.named[i] || x.mnemonic != plain.mnemonic[i])) return true;
     }
     return false;
 }
 
 void Build(Table& t, bool is32) {
     for (uint8_t osz : {uint8_t{0}, uint8_t{CandidatePrefix::OperandSize}}) {
+        PlainReading plain[512];  // by opcode: one-byte ones, then 0F xx
         for (uint8_t rep : {uint8_t{0}, uint8_t{CandidatePrefix::Rep}, uint8_t{CandidatePrefix::Repne}}) {
             for (uint8_t asz : {uint8_t{0}, uint8_t{CandidatePrefix::AddressSize}}) {
                 Form f{};
@@ -331,13 +370,13 @@ void Build(Table& t, bool is32) {
                     if (IsPrefixByte(static_cast<uint8_t>(op)) || op == 0x0F) continue;
                     f.opcode[0] = static_cast<uint8_t>(op);
                     f.opcodeLength = 1;
-                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32)) AddOpcode(t, f, is32);
+                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32, plain[op])) AddOpcode(t, f, is32);
                 }
                 for (unsigned op = 0; op < 256; ++op) {
                     f.opcode[0] = 0x0F;
                     f.opcode[1] = static_cast<uint8_t>(op);
                     f.opcodeLength = 2;
-                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32)) AddOpcode(t, f, is32);
+                    if ((rep | asz) == 0 || RepeatOrAddressPrefixMatters(f, is32, plain[256 + op])) AddOpcode(t, f, is32);
                 }
             }
         }
@@ -401,6 +440,17 @@ uint32_t ShapeSignature(const Candidate& c) {
                      << (8 * (i + 1));
     }
     return signature;
+}
+
+void SetRegisterKey(Candidate& c) {
+    c.registers = 0;
+    c.registerMask = 0;
+    for (unsigned i = 0; i < c.operandCount; ++i) {
+        const OperandShape& s = c.operands[i];
+        if (s.kind != OperandKind::Register || (s.flags & ShapeFlag::TiedToRm)) continue;
+        c.registers |= static_cast<uint32_t>(s.code) << (8 * i);
+        c.registerMask |= 0xFFu << (8 * i);
+    }
 }
 
 size_t CandidateCount(bool is32BitMode) { return TableOf(is32BitMode).count; }

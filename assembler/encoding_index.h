@@ -48,9 +48,14 @@ struct Candidate {
     uint8_t operandCount;
     OperandShape operands[3];
     uint32_t signature;    // ShapeSignature: operand count and kinds, for the look-up
+    // RegisterKey: the register codes the opcode fixes (byte i for operand
+    // i), and which bytes those are; a text with other registers there
+    // cannot take the candidate, which one comparison tells.
+    uint32_t registers;
+    uint32_t registerMask;
 };
 static_assert(sizeof(OperandShape) == 7);
-static_assert(sizeof(Candidate) == 36);
+static_assert(sizeof(Candidate) == 44);
 
 struct CandidateRange {
     const Candidate* begin;
@@ -68,6 +73,8 @@ CandidateRange CandidatesOf(uint16_t mnemonic, uint32_t signature, bool is32BitM
 // Immediate and Constant share a group, as the text writes both as a number.
 uint8_t OperandSignature(uint8_t kind, uint8_t registerClass);
 uint32_t ShapeSignature(const Candidate& c);
+// Sets c.registers and c.registerMask from its shapes.
+void SetRegisterKey(Candidate& c);
 
 // How many candidates a mode has, and whether the storage held them all.
 size_t CandidateCount(bool is32BitMode);

@@ -44,39 +44,87 @@ struct Key {
     bool operator<(const Key& o) const { return high != o.high ? high < o.high : low < o.low; }
 };
 
-Key KeyOf(std::string_view word) {
+// `size` is 1 to 16, and 16 bytes at `p` can be read.
+inline Key KeyOfPadded(const char* p, size_t size) {
     Key k;
-    if (word.size() > 16) return k;
-    const size_t low = word.size() < 8 ? word.size() : 8;
-    std::memcpy(&k.low, word.data(), low);  // the byte order only has to be the same every time
-    std::memcpy(&k.high, word.data() + low, word.size() - low);
+    std::memcpy(&k.low, p, 8);
+    std::memcpy(&k.high, p + 8, 8);
+    if (size < 8) {
+        k.low &= (uint64_t{1} << (8 * size)) - 1;
+        k.high = 0;
+    } else if (size < 16) {
+        k.high &= size == 8 ? 0 : (uint64_t{1} << (8 * (size - 8))) - 1;
+    }
     return k;
 }
 
-struct MnemonicKey {
+Key KeyOf(std::string_view word) {
+    if (word.empty() || word.size() > 16) return Key{};
+    char padded[kWordReadBytes] = {};
+    std::memcpy(padded, word.data(), word.size());
+    return KeyOfPadded(padded, word.size());
+}
+
+// Every word of the syntax in one open-addressed table: a look-up is one
+// hash of the key and, nearly always, one probe. A word may be several things
+// at once (a prefix word and a mnemonic), so each entry holds all of them.
+struct WordEntry {
     Key key;
-    uint16_t index;
+    WordInfo info;
 };
 
-struct RegisterKey {
-    Key key;
-    uint8_t code;
-};
+constexpr size_t kWordSlots = 2048;  // a power of two, over twice the words
+static_assert((kWordSlots & (kWordSlots - 1)) == 0);
+
+size_t SlotOf(const Key& k) {
+    const uint64_t h = (k.low * 0x9E3779B97F4A7C15ull) ^ (k.high * 0xC2B2AE3D27D4EB4Full);
+    return static_cast<size_t>(h >> 53) & (kWordSlots - 1);
+}
 
 struct Words {
     char registers[kRegisterSlots][kWordSize] = {};
-    RegisterKey sortedRegisters[kRegisterSlots] = {};
-    int registerCount = 0;
     char sizes[kSizeCodes][kWordSize] = {};
     uint8_t sizeLengths[kSizeCodes] = {};
     char ptr[kWordSize] = {};
     char lock[kWordSize] = {};
     char rep[kWordSize] = {};
     char repne[kWordSize] = {};
-    Key lockKey, repKey, repneKey;
-    MnemonicKey sortedMnemonics[kMaxMnemonics] = {};
-    int mnemonicCount = 0;
+    // Size keywords with a character other than a letter, digit or '_'
+    // ("(48-bit)"): matched by comparing, in code order.
+    uint8_t otherSizes[kSizeCodes] = {};
+    int otherSizeCount = 0;
+    WordEntry slots[kWordSlots] = {};
+    bool overflow = false;
 };
+
+bool IsWordByte(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; }
+
+// The entry of `key`, made empty-keyed for a new word; null when full.
+WordEntry* SlotFor(Words& w, const Key& key) {
+    for (size_t i = SlotOf(key), probes = 0; probes < kWordSlots; i = (i + 1) & (kWordSlots - 1), ++probes) {
+        WordEntry& e = w.slots[i];
+        if (e.key == key) return &e;
+        if (e.key == Key{}) {
+            e.key = key;
+            return &e;
+        }
+    }
+    w.overflow = true;
+    return nullptr;
+}
+
+inline const WordEntry* FindKey(const Words& w, const Key& key) {
+    for (size_t i = SlotOf(key);; i = (i + 1) & (kWordSlots - 1)) {
+        const WordEntry& e = w.slots[i];
+        if (e.key == key) return &e;
+        if (e.key == Key{}) return nullptr;
+    }
+}
+
+const WordEntry* FindWord(const Words& w, std::string_view word) {
+    if (word.empty() || word.size() > 16) return nullptr;
+    return FindKey(w, KeyOf(word));
+}
 
 // Copies `text` up to `end` (not included) into `to`.
 void CopyWord(char* to, const char* text, const char* end) {
@@ -144,50 +192,105 @@ void ReadPrefixWords(Words& w) {
     }
 }
 
-void SortMnemonics(Words& w) {
-    for (int i = Mnemonic::Invalid + 1; i < MnemonicCount() && w.mnemonicCount < kMaxMnemonics; ++i) {
+void AddMnemonics(Words& w) {
+    for (int i = Mnemonic::Invalid + 1; i < MnemonicCount() && i < kMaxMnemonics; ++i) {
         const char* name = MnemonicName(static_cast<uint16_t>(i));
-        if (name[0] != '\0') w.sortedMnemonics[w.mnemonicCount++] = {KeyOf(name), static_cast<uint16_t>(i)};
+        if (name[0] == '\0' || std::strlen(name) > 16) continue;
+        WordEntry* e = SlotFor(w, KeyOf(name));
+        if (e != nullptr && e->info.mnemonic == 0) e->info.mnemonic = static_cast<uint16_t>(i);
     }
-    std::sort(w.sortedMnemonics, w.sortedMnemonics + w.mnemonicCount,
-              [](const MnemonicKey& a, const MnemonicKey& b) { return a.key < b.key; });
+}
+
+uint16_t ExactMnemonic(Words& w, std::string_view name) {
+    const WordEntry* e = FindWord(w, name);
+    return e != nullptr ? e->info.mnemonic : 0;
+}
+
+// A peer's name takes the mnemonic of the name it stands for, unless it is a
+// name of its own; the first synonym listed for a word wins.
+void AddSynonym(Words& w, std::string_view alias, uint16_t mnemonic) {
+    if (mnemonic == 0 || alias.size() > 16) return;
+    WordEntry* e = SlotFor(w, KeyOf(alias));
+    if (e != nullptr && e->info.mnemonic == 0) e->info.mnemonic = mnemonic;
+}
+
+void AddMnemonicSynonyms(Words& w) {
+    for (const Synonym& s : kSynonyms) AddSynonym(w, s.alias, ExactMnemonic(w, s.name));
+    for (const char* stem : kConditionStems) {
+        const std::string_view st = stem;
+        for (const Synonym& s : kConditionSynonyms) {
+            char alias[kWordSize];
+            char canonical[kWordSize];
+            const size_t a = st.size() + std::strlen(s.alias);
+            const size_t n = st.size() + std::strlen(s.name);
+            if (a >= kWordSize || n >= kWordSize) continue;
+            std::memcpy(alias, stem, st.size());
+            std::memcpy(alias + st.size(), s.alias, a - st.size());
+            std::memcpy(canonical, stem, st.size());
+            std::memcpy(canonical + st.size(), s.name, n - st.size());
+            AddSynonym(w, std::string_view(alias, a), ExactMnemonic(w, std::string_view(canonical, n)));
+        }
+    }
+}
+
+void AddRegister(Words& w, std::string_view name, uint8_t code) {
+    if (name.empty() || name.size() > 16) return;
+    WordEntry* e = SlotFor(w, KeyOf(name));
+    if (e == nullptr || e->info.isRegister) return;
+    e->info.isRegister = true;
+    e->info.registerCode = code;
+}
+
+void AddPrefix(Words& w, std::string_view name, PrefixWord prefix) {
+    if (name.empty() || name.size() > 16) return;
+    WordEntry* e = SlotFor(w, KeyOf(name));
+    if (e != nullptr && e->info.prefix == PrefixWord::None) e->info.prefix = prefix;
 }
 
 void MakeKeys(Words& w) {
     for (int slot = 0; slot < kRegisterSlots; ++slot) {
-        if (w.registers[slot][0] == '\0') continue;
-        w.sortedRegisters[w.registerCount++] = {
-            KeyOf(w.registers[slot]), MakeRegisterCode(static_cast<uint8_t>(slot / 8), static_cast<uint8_t>(slot % 8))};
+        AddRegister(w, w.registers[slot], MakeRegisterCode(static_cast<uint8_t>(slot / 8), static_cast<uint8_t>(slot % 8)));
     }
-    std::sort(w.sortedRegisters, w.sortedRegisters + w.registerCount,
-              [](const RegisterKey& a, const RegisterKey& b) { return a.key < b.key; });
-    for (int code = 0; code < kSizeCodes; ++code) w.sizeLengths[code] = static_cast<uint8_t>(std::strlen(w.sizes[code]));
-    w.lockKey = KeyOf(w.lock);
-    w.repKey = KeyOf(w.rep);
-    w.repneKey = KeyOf(w.repne);
+    // The formatter writes the top of the stack "st"; "st(0)" is the same.
+    if (const WordEntry* st = FindWord(w, "st"); st != nullptr && st->info.isRegister) AddRegister(w, "st(0)", st->info.registerCode);
+    for (int code = 1; code < kSizeCodes; ++code) {
+        w.sizeLengths[code] = static_cast<uint8_t>(std::strlen(w.sizes[code]));
+        const std::string_view k(w.sizes[code], w.sizeLengths[code]);
+        if (k.empty()) continue;
+        if (std::all_of(k.begin(), k.end(), IsWordByte) && k.size() <= 16) {
+            WordEntry* e = SlotFor(w, KeyOf(k));
+            if (e != nullptr && e->info.sizeCode == 0) e->info.sizeCode = static_cast<uint8_t>(code);
+        } else {
+            w.otherSizes[w.otherSizeCount++] = static_cast<uint8_t>(code);
+        }
+    }
+    AddPrefix(w, w.lock, PrefixWord::Lock);
+    AddPrefix(w, w.rep, PrefixWord::Rep);
+    AddPrefix(w, w.repne, PrefixWord::Repne);
+    for (const Synonym& s : kRepeatSynonyms) {
+        const WordEntry* e = FindWord(w, s.name);
+        if (e != nullptr && e->info.prefix != PrefixWord::None) AddPrefix(w, s.alias, e->info.prefix);
+    }
 }
 
-const Words& TheWords() {
-    static const Words words = [] {
-        Words w;
-        ReadRegisterNames(w);
-        ReadSizeKeywords(w);
-        ReadPrefixWords(w);
-        SortMnemonics(w);
-        MakeKeys(w);
-        return w;
-    }();
+// Filled once, at first use, and only read after.
+Words g_words;
+
+[[gnu::noinline]] const Words& BuildWords() {
+    Words& w = g_words;
+    ReadRegisterNames(w);
+    ReadSizeKeywords(w);
+    ReadPrefixWords(w);
+    AddMnemonics(w);
+    AddMnemonicSynonyms(w);
+    MakeKeys(w);
+    return w;
+}
+
+// A guard and a load on every look-up; the building is out of line.
+inline const Words& TheWords() {
+    static const Words& words = BuildWords();
     return words;
-}
-
-uint16_t FindExactMnemonic(std::string_view name) {
-    if (name.empty() || name.size() > 16) return 0;
-    const Words& w = TheWords();
-    const Key key = KeyOf(name);
-    const MnemonicKey* end = w.sortedMnemonics + w.mnemonicCount;
-    const MnemonicKey* it = std::lower_bound(w.sortedMnemonics, end, key,
-                                             [](const MnemonicKey& a, const Key& k) { return a.key < k; });
-    return it != end && it->key == key ? it->index : 0;
 }
 
 bool AllDigits(std::string_view s) {
@@ -197,18 +300,10 @@ bool AllDigits(std::string_view s) {
 }  // namespace
 
 bool FindRegister(std::string_view name, uint8_t* code) {
-    if (name.empty() || name.size() > 16) return false;
-    const Words& w = TheWords();
-    const Key key = KeyOf(name);
-    const RegisterKey* end = w.sortedRegisters + w.registerCount;
-    const RegisterKey* it = std::lower_bound(w.sortedRegisters, end, key,
-                                             [](const RegisterKey& a, const Key& k) { return a.key < k; });
-    if (it != end && it->key == key) {
-        *code = it->code;
-        return true;
-    }
-    if (name == "st(0)") return FindRegister("st", code);  // the formatter writes the top of the stack "st"
-    return false;
+    const WordEntry* e = FindWord(TheWords(), name);
+    if (e == nullptr || !e->info.isRegister) return false;
+    *code = e->info.registerCode;
+    return true;
 }
 
 bool IsRegisterLike(std::string_view name) {
@@ -237,53 +332,51 @@ bool IsRegisterLike(std::string_view name) {
 size_t MatchSizeKeyword(std::string_view text, uint8_t* memorySize) {
     const Words& w = TheWords();
     if (text.empty()) return 0;
-    for (int code = 1; code < kSizeCodes; ++code) {
+    // The first keyword, in code order, that begins the text and is not
+    // followed by a letter or digit: a keyword of word characters only is
+    // then the whole word at the start of the text.
+    size_t word = 0;
+    while (word < text.size() && IsWordByte(text[word])) ++word;
+    const WordEntry* e = word > 0 ? FindWord(w, text.substr(0, word)) : nullptr;
+    uint8_t best = e != nullptr ? e->info.sizeCode : 0;
+    for (int i = 0; i < w.otherSizeCount; ++i) {
+        const uint8_t code = w.otherSizes[i];
+        if (best != 0 && code > best) break;
         const std::string_view k(w.sizes[code], w.sizeLengths[code]);
-        if (k.empty() || k[0] != text[0] || text.substr(0, k.size()) != k) continue;
-        if (text.size() > k.size()) {
-            const char next = text[k.size()];
-            if ((next >= 'a' && next <= 'z') || (next >= '0' && next <= '9') || next == '_') continue;
-        }
-        *memorySize = static_cast<uint8_t>(code);
-        return k.size();
+        if (k[0] != text[0] || text.substr(0, k.size()) != k) continue;
+        if (text.size() > k.size() && IsWordByte(text[k.size()])) continue;
+        best = code;
+        break;
     }
-    return 0;
+    if (best == 0) return 0;
+    *memorySize = best;
+    return w.sizeLengths[best];
 }
 
 const char* SizeKeyword(uint8_t memorySize) { return memorySize < kSizeCodes ? TheWords().sizes[memorySize] : ""; }
 const char* PtrWord() { return TheWords().ptr; }
 
 PrefixWord FindPrefixWord(std::string_view name) {
-    const Words& w = TheWords();
-    for (const Synonym& s : kRepeatSynonyms) {
-        if (name == s.alias) name = s.name;
-    }
-    const Key key = KeyOf(name);
-    if (key == w.lockKey) return PrefixWord::Lock;
-    if (key == w.repKey) return PrefixWord::Rep;
-    if (key == w.repneKey) return PrefixWord::Repne;
-    return PrefixWord::None;
+    const WordEntry* e = FindWord(TheWords(), name);
+    return e != nullptr ? e->info.prefix : PrefixWord::None;
 }
 
 uint16_t FindMnemonic(std::string_view name) {
-    if (const uint16_t index = FindExactMnemonic(name)) return index;
-    for (const Synonym& s : kSynonyms) {
-        if (name == s.alias) return FindExactMnemonic(s.name);
-    }
-    for (const char* stem : kConditionStems) {
-        const std::string_view st = stem;
-        if (name.substr(0, st.size()) != st) continue;
-        for (const Synonym& s : kConditionSynonyms) {
-            if (name.substr(st.size()) != s.alias) continue;
-            char canonical[kWordSize];
-            const size_t n = st.size() + std::strlen(s.name);
-            if (n >= kWordSize) continue;
-            std::memcpy(canonical, stem, st.size());
-            std::memcpy(canonical + st.size(), s.name, n - st.size());
-            if (const uint16_t index = FindExactMnemonic(std::string_view(canonical, n))) return index;
-        }
-    }
-    return 0;
+    const WordEntry* e = FindWord(TheWords(), name);
+    return e != nullptr ? e->info.mnemonic : 0;
 }
+
+const WordInfo* LookUpWord(std::string_view word) {
+    const WordEntry* e = FindWord(TheWords(), word);
+    return e != nullptr ? &e->info : nullptr;
+}
+
+const WordInfo* LookUpWordIn(const char* word, size_t size) {
+    if (size == 0 || size > 16) return nullptr;
+    const WordEntry* e = FindKey(TheWords(), KeyOfPadded(word, size));
+    return e != nullptr ? &e->info : nullptr;
+}
+
+bool WordStorageSufficed() { return !TheWords().overflow; }
 
 }  // namespace vexa::assembler

@@ -16,15 +16,48 @@ namespace {
 
 constexpr int64_t kMaxNumber = 0xFFFFFFFFll;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c); }
-int HexDigit(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+// Character classes by table: the scanner asks one of these per character.
+namespace CharClass {
+enum : uint8_t { Blank = 1, Letter = 2, Digit = 4, Hex = 8 };
 }
+struct CharTables {
+    uint8_t cls[256] = {};
+    char lower[256] = {};
+};
+constexpr CharTables MakeCharTables() {
+    CharTables t;
+    for (int c = 0; c < 256; ++c) t.lower[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char c : {' ', '\t', '\r', '\n'}) t.cls[static_cast<uint8_t>(c)] = CharClass::Blank;
+    for (int c = 'a'; c <= 'z'; ++c) t.cls[c] = CharClass::Letter;
+    t.cls[static_cast<uint8_t>('_')] = CharClass::Letter;
+    for (int c = '0'; c <= '9'; ++c) t.cls[c] = CharClass::Digit | CharClass::Hex;
+    for (int c = 'a'; c <= 'f'; ++c) t.cls[c] |= CharClass::Hex;
+    return t;
+}
+constexpr CharTables kChars = MakeCharTables();
+static_assert(kChars.lower[static_cast<uint8_t>('Q')] == 'q' && kChars.cls[static_cast<uint8_t>('f')] == (CharClass::Letter | CharClass::Hex));
+
+uint8_t ClassOf(char c) { return kChars.cls[static_cast<uint8_t>(c)]; }
+bool IsBlank(char c) { return ClassOf(c) & CharClass::Blank; }
+bool IsLetter(char c) { return ClassOf(c) & CharClass::Letter; }
+bool IsDigit(char c) { return ClassOf(c) & CharClass::Digit; }
+bool IsWordChar(char c) { return ClassOf(c) & (CharClass::Letter | CharClass::Digit); }
+int HexDigit(char c) {
+    if (!(ClassOf(c) & CharClass::Hex)) return -1;
+    return IsDigit(c) ? c - '0' : c - 'a' + 10;
+}
+
+// Eight characters lower-cased at once: 20h added to each byte from 'A' to 'Z'
+// (a byte from 80h up is left alone, as the table would).
+constexpr uint64_t LowerCase8(uint64_t chunk) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    const uint64_t low7 = chunk & (0x7F * kOnes);
+    const uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes;  // top bit set where the byte >= 'A'
+    const uint64_t aboveZ = low7 + (0x80 - 'Z' - 1) * kOnes;  // where it > 'Z'
+    const uint64_t upper = atLeastA & ~aboveZ & ~chunk & (0x80 * kOnes);
+    return chunk | (upper >> 2);
+}
+static_assert(LowerCase8(0x5A41405B7A61C1DAull) == 0x7A61405B7A61C1DAull);
 
 // The 16-bit address registers by number: bx, bp are bases, si, di indexes.
 constexpr uint8_t kBx = 3, kBp = 5, kSi = 6, kDi = 7, kEsp = 4;
@@ -34,20 +67,28 @@ public:
     Parser(const char* text, bool is32BitMode, char* error) : original_(text), is32_(is32BitMode), error_(error) {}
 
     bool Run(ParsedInstruction& out) {
-        size_ = std::strlen(original_);
-        if (size_ > kMaxTextLength) return Fail("instruction text longer than %u characters", unsigned(kMaxTextLength));
-        for (size_t i = 0; i < size_; ++i) {
-            const char c = original_[i];
-            lower_[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        // Measured, copied, then lower-cased eight characters at a time; the
+        // zeros after the text end every scan and pad the word keys.
+        const size_t n = std::strlen(original_);
+        if (n > kMaxTextLength) return Fail("instruction text longer than %u characters", unsigned(kMaxTextLength));
+        std::memcpy(lower_, original_, n);
+        std::memset(lower_ + n, 0, kPadding);
+        for (size_t i = 0; i < n; i += 8) {
+            uint64_t chunk;
+            std::memcpy(&chunk, lower_ + i, 8);
+            chunk = LowerCase8(chunk);
+            std::memcpy(lower_ + i, &chunk, 8);
         }
-        lower_[size_] = '\0';
+        size_ = n;
         SkipBlanks();
         if (AtEnd()) return Fail("empty instruction: expected a mnemonic");
         size_t start = pos_;
         std::string_view word = ReadWord();
+        const WordInfo* info = nullptr;
         for (;;) {
             if (word.empty()) return FailAt(start, start + 1, "expected a mnemonic, not '%s'");
-            const PrefixWord prefix = FindPrefixWord(word);
+            info = LookUpWordIn(word.data(), word.size());
+            const PrefixWord prefix = info != nullptr ? info->prefix : PrefixWord::None;
             if (prefix == PrefixWord::None) break;
             if (prefix == PrefixWord::Lock) out.lock = true;
             if (prefix == PrefixWord::Rep) out.repeat = 0xF3;
@@ -60,7 +101,7 @@ public:
         if (pos_ < size_ && !IsBlank(Peek()) && Peek() != ';') {
             return FailAt(start, TokenEnd(start), "unknown mnemonic '%s'");
         }
-        out.mnemonic = FindMnemonic(word);
+        out.mnemonic = info != nullptr ? info->mnemonic : 0;
         if (out.mnemonic == 0) return FailAt(start, pos_, "unknown mnemonic '%s'");
         SkipBlanks();
         while (!AtEnd()) {
@@ -80,12 +121,20 @@ public:
 private:
     bool AtEnd() const { return pos_ >= size_ || lower_[pos_] == ';'; }
     char Peek() const { return pos_ < size_ ? lower_[pos_] : '\0'; }
-    void SkipBlanks() {
-        while (pos_ < size_ && IsBlank(lower_[pos_])) ++pos_;
+    void SkipBlanks() { pos_ = BlanksEnd(pos_); }
+    // The scans run on locals: the text ends in a '\0', which is no blank
+    // and no word character, so the end needs no test of its own.
+    size_t BlanksEnd(size_t at) const {
+        while (IsBlank(lower_[at])) ++at;
+        return at;
+    }
+    size_t WordEnd(size_t at) const {
+        while (IsWordChar(lower_[at])) ++at;
+        return at;
     }
     std::string_view ReadWord() {
         const size_t start = pos_;
-        while (pos_ < size_ && IsWordChar(lower_[pos_])) ++pos_;
+        pos_ = WordEnd(start);
         return std::string_view(lower_ + start, pos_ - start);
     }
     // The end of the blank- or comma-delimited token at `start`, for quoting.
@@ -113,6 +162,14 @@ private:
         return Fail(format, token);
     }
 
+    // FindRegister for a name in lower_.
+    static bool FindRegisterIn(std::string_view name, uint8_t* code) {
+        const WordInfo* info = LookUpWordIn(name.data(), name.size());
+        if (info == nullptr || !info->isRegister) return false;
+        *code = info->registerCode;
+        return true;
+    }
+
     // A register name at pos_: "eax", "st(3)". Empty when none.
     std::string_view ReadName() {
         const size_t start = pos_;
@@ -129,7 +186,7 @@ private:
     // A number token at pos_ ("0x1F", "1Fh", "1F", "0F000").
     bool ReadNumber(ParsedNumber& number) {
         const size_t start = pos_;
-        while (pos_ < size_ && IsWordChar(lower_[pos_])) ++pos_;
+        pos_ = WordEnd(start);
         std::string_view t(lower_ + start, pos_ - start);
         std::string_view digits = t;
         bool bare = false;
@@ -179,7 +236,7 @@ private:
     // The scale factor, the one decimal number of the syntax.
     bool ReadScale(uint8_t& scale) {
         const size_t start = pos_;
-        while (pos_ < size_ && IsWordChar(lower_[pos_])) ++pos_;
+        pos_ = WordEnd(start);
         const std::string_view t(lower_ + start, pos_ - start);
         if (t == "1" || t == "2" || t == "4" || t == "8") {
             scale = static_cast<uint8_t>(t[0] - '0');
@@ -192,7 +249,25 @@ private:
         const size_t start = pos_;
         op.textStart = static_cast<uint16_t>(start);
         uint8_t size = 0;
-        if (const size_t n = MatchSizeKeyword(std::string_view(lower_ + pos_, size_ - pos_), &size)) {
+        // The word at the start, looked up once: a size keyword, or else
+        // (most often) the register the operand is.
+        bool firstKnown = false;
+        const WordInfo* first = nullptr;
+        size_t firstEnd = pos_;
+        size_t n = 0;
+        if (IsLetter(Peek())) {
+            firstEnd = WordEnd(firstEnd);
+            first = LookUpWordIn(lower_ + pos_, firstEnd - pos_);
+            firstKnown = true;
+            if (first != nullptr && first->sizeCode != 0) {
+                size = first->sizeCode;
+                n = firstEnd - pos_;
+            }
+        } else if (Peek() == '(') {
+            n = MatchSizeKeyword(std::string_view(lower_ + pos_, size_ - pos_), &size);  // "(48-bit)"
+        }
+        if (n != 0) {
+            firstKnown = false;
             pos_ += n;
             op.memorySize = size;
             SkipBlanks();
@@ -206,7 +281,7 @@ private:
             uint8_t code = 0;
             const std::string_view name = ReadName();
             SkipBlanks();
-            if (!name.empty() && Peek() == ':' && FindRegister(name, &code) &&
+            if (!name.empty() && Peek() == ':' && FindRegisterIn(name, &code) &&
                 RegisterClassOf(code) == RegisterClass::Segment) {
                 ++pos_;
                 op.segment = static_cast<uint8_t>(RegisterNumber(code) + 1);
@@ -244,7 +319,14 @@ private:
         } else if (IsLetter(Peek())) {
             const std::string_view name = ReadName();
             op.form = OperandForm::Register;
-            if (!FindRegister(name, &op.reg)) {
+            bool found;
+            if (firstKnown && name.data() == lower_ + start && name.size() == firstEnd - start) {
+                found = first != nullptr && first->isRegister;
+                if (found) op.reg = first->registerCode;
+            } else {
+                found = FindRegisterIn(name, &op.reg);
+            }
+            if (!found) {
                 if (!IsRegisterLike(name)) {
                     bool hex = true;
                     for (char c : name) hex = hex && HexDigit(c) >= 0;
@@ -345,7 +427,7 @@ private:
     bool ReadAddressRegister(uint8_t& code) {
         const size_t start = pos_;
         const std::string_view name = ReadName();
-        if (!FindRegister(name, &code)) {
+        if (!FindRegisterIn(name, &code)) {
             return FailAt(start, pos_ > start ? pos_ : TokenEnd(start), "unknown register '%s' in the address");
         }
         const uint8_t cls = RegisterClassOf(code);
@@ -418,7 +500,10 @@ private:
     const char* original_;
     bool is32_;
     char* error_;
-    char lower_[kMaxTextLength + 1];  // filled by Run up to size_
+    // Zeros after the text: one for its end, more for eight-byte chunks and
+    // the word keys' loads (kWordReadBytes from a word's start).
+    static constexpr size_t kPadding = kWordReadBytes + 8;
+    char lower_[kMaxTextLength + kPadding];  // filled by Run up to size_
     size_t size_ = 0;
     size_t pos_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "bench/elf_text.h"
 #include "bench/peers.h"
 #include "decoder/decoder.h"
 #include "decoder/mnemonic_list.h"
@@ -80,7 +81,7 @@ std::array<uint8_t, kDecodeWindow> Candidate(Random& random, const Opcode& opcod
 
 std::vector<unsigned> Corpus::MissingClasses() const {
     std::vector<unsigned> missing;
-    for (unsigned key = OpcodeClass::Imm8; key < OpcodeClass::kHandlerCount; ++key) {
+    for (unsigned key = OpcodeClass::Imm8; key < OpcodeClass::kCount; ++key) {
         if (key != OpcodeClass::TwoByteEscape && perClass[key] == 0) missing.push_back(key);
     }
     for (unsigned key = kTwoByteClassKey; key <= kTwoByteClassKey + TwoByteClass::SseScalar; ++key) {
@@ -114,6 +115,14 @@ Corpus BuildCorpus(size_t instructionCount, uint64_t seed) {
         ++corpus.perClass[opcode.classKey];
         ++corpus.instructionCount;
     }
+    corpus.codeSize = corpus.bytes.size();
+    corpus.bytes.resize(corpus.codeSize + kDecodeWindow, 0);
+    return corpus;
+}
+
+Corpus LoadRealCorpus(const std::string& path, std::string& error) {
+    Corpus corpus;
+    corpus.bytes = ReadElf32Text(path, error);
     corpus.codeSize = corpus.bytes.size();
     corpus.bytes.resize(corpus.codeSize + kDecodeWindow, 0);
     return corpus;

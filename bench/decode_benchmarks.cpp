@@ -3,8 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 
 #include "bench/corpus_access.h"
+#include "bench/decode_benchmarks.h"
 #include "bench/peers.h"
 #include "bench/vexa_walks.h"
 
@@ -12,84 +14,68 @@ namespace vexa::bench {
 namespace {
 
 // One pass over the corpus per iteration; the counters report instructions
-// (items) and bytes per second.
-void ReportThroughput(benchmark::State& state, const Corpus& corpus) {
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * corpus.instructionCount));
+// (items, as this decoder walks them) and bytes per second.
+void ReportThroughput(benchmark::State& state, const Corpus& corpus, size_t walked) {
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * walked));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * corpus.codeSize));
 }
 
 void CheckWalked(benchmark::State& state, size_t walked, const Corpus& corpus) {
-    if (walked != corpus.instructionCount) state.SkipWithError("the walk lost step with the corpus");
+    if (corpus.instructionCount != 0 && walked != corpus.instructionCount) {
+        state.SkipWithError("the walk lost step with the corpus");
+    }
 }
 
-void VexaDecode(benchmark::State& state) {
-    const Corpus& corpus = SharedCorpus();
+// Runs `walk` (corpus, sink) -> walked once per iteration.
+template <typename Walk>
+void Run(benchmark::State& state, const Corpus& corpus, Walk walk) {
     uint32_t sink = 0;
     size_t walked = 0;
-    for (auto _ : state) walked = WalkVexaDecode(corpus, sink);
+    for (auto _ : state) walked = walk(corpus, sink);
     benchmark::DoNotOptimize(sink);
     CheckWalked(state, walked, corpus);
-    ReportThroughput(state, corpus);
+    ReportThroughput(state, corpus, walked);
 }
 
-void VexaDecodeFormat(benchmark::State& state) {
-    const Corpus& corpus = SharedCorpus();
-    uint32_t sink = 0;
-    size_t walked = 0;
-    for (auto _ : state) walked = WalkVexaDecodeFormat(corpus, sink);
-    benchmark::DoNotOptimize(sink);
-    CheckWalked(state, walked, corpus);
-    ReportThroughput(state, corpus);
-}
+void VexaDecode(benchmark::State& state, const Corpus* corpus) { Run(state, *corpus, WalkVexaDecode); }
 
-void ZydisDecode(benchmark::State& state) {
-    const Corpus& corpus = SharedCorpus();
+void VexaDecodeFormat(benchmark::State& state, const Corpus* corpus) { Run(state, *corpus, WalkVexaDecodeFormat); }
+
+void ZydisDecode(benchmark::State& state, const Corpus* corpus) {
     const ZydisPeer zydis;
-    uint32_t sink = 0;
-    size_t walked = 0;
-    for (auto _ : state) walked = WalkZydisDecode(corpus, zydis, sink);
-    benchmark::DoNotOptimize(sink);
-    CheckWalked(state, walked, corpus);
-    ReportThroughput(state, corpus);
+    Run(state, *corpus, [&](const Corpus& c, uint32_t& sink) { return WalkZydisDecode(c, zydis, sink); });
 }
 
-void ZydisDecodeFormat(benchmark::State& state) {
-    const Corpus& corpus = SharedCorpus();
+void ZydisDecodeFormat(benchmark::State& state, const Corpus* corpus) {
     const ZydisPeer zydis;
-    uint32_t sink = 0;
-    size_t walked = 0;
-    for (auto _ : state) walked = WalkZydisDecodeFormat(corpus, zydis, sink);
-    benchmark::DoNotOptimize(sink);
-    CheckWalked(state, walked, corpus);
-    ReportThroughput(state, corpus);
+    Run(state, *corpus, [&](const Corpus& c, uint32_t& sink) { return WalkZydisDecodeFormat(c, zydis, sink); });
 }
 
-void CapstoneDisassemble(benchmark::State& state, bool detail) {
-    const Corpus& corpus = SharedCorpus();
+void CapstoneDisassemble(benchmark::State& state, const Corpus* corpus, bool detail) {
     const CapstonePeer capstone(detail);
     if (!capstone.ok()) {
         state.SkipWithError("capstone did not open");
         return;
     }
-    uint32_t sink = 0;
-    size_t walked = 0;
-    for (auto _ : state) walked = WalkCapstone(corpus, capstone, sink);
-    benchmark::DoNotOptimize(sink);
-    CheckWalked(state, walked, corpus);
-    ReportThroughput(state, corpus);
+    Run(state, *corpus, [&](const Corpus& c, uint32_t& sink) { return WalkCapstone(c, capstone, sink); });
 }
 
-void CapstoneDetailOff(benchmark::State& state) { CapstoneDisassemble(state, false); }
-void CapstoneDetailOn(benchmark::State& state) { CapstoneDisassemble(state, true); }
+void CapstoneDetailOff(benchmark::State& state, const Corpus* corpus) { CapstoneDisassemble(state, corpus, false); }
+void CapstoneDetailOn(benchmark::State& state, const Corpus* corpus) { CapstoneDisassemble(state, corpus, true); }
 
 }  // namespace
 
-// The names are read by speedups.py.
-BENCHMARK(VexaDecode);
-BENCHMARK(VexaDecodeFormat);
-BENCHMARK(ZydisDecode);
-BENCHMARK(ZydisDecodeFormat);
-BENCHMARK(CapstoneDetailOff);
-BENCHMARK(CapstoneDetailOn);
+void RegisterDecodeBenchmarks(const Corpus* corpus, const char* suffix) {
+    // The names, with the suffix, are read by speedups.py.
+    const auto add = [&](const char* name, void (*run)(benchmark::State&, const Corpus*)) {
+        benchmark::RegisterBenchmark((std::string(name) + suffix).c_str(), run, corpus);
+    };
+    add("VexaDecode", VexaDecode);
+    add("VexaDecodeFormat", VexaDecodeFormat);
+    add("ZydisDecode", ZydisDecode);
+    add("ZydisDecodeFormat", ZydisDecodeFormat);
+    add("CapstoneDetailOff", CapstoneDetailOff);
+    add("CapstoneDetailOn", CapstoneDetailOn);
+}
 
 }  // namespace vexa::bench

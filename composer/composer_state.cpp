@@ -3,38 +3,37 @@
 #include <array>
 #include <cstring>
 
+#include "decoder/prefix_bytes.h"
+
 namespace vexa {
 namespace {
 
 // The prefix bytes in the order a composition writes them, whatever order the
 // user clicked them in; of the segment overrides only the first chosen one is
-// written. The same table describes a prefix value standing in the first code
-// byte.
+// written. Values, kinds and descriptions are the decoder's (decoder/prefix_bytes.h).
 struct PrefixByte {
     bool PrefixChoices::*chosen;
     uint8_t value;
-    bool segment;
-    const char* description;
 };
 
 constexpr std::array<PrefixByte, 11> kPrefixBytes{{
-    {&PrefixChoices::operandSize, 0x66, false, "Operand size override prefix"},
-    {&PrefixChoices::addressSize, 0x67, false, "Address size override prefix"},
-    {&PrefixChoices::cs, 0x2E, true, "CS segment override prefix"},
-    {&PrefixChoices::ds, 0x3E, true, "DS segment override prefix"},
-    {&PrefixChoices::es, 0x26, true, "ES segment override prefix"},
-    {&PrefixChoices::fs, 0x64, true, "FS segment override prefix"},
-    {&PrefixChoices::gs, 0x65, true, "GS segment override prefix"},
-    {&PrefixChoices::ss, 0x36, true, "SS segment override prefix"},
-    {&PrefixChoices::lock, 0xF0, false, "LOCK prefix"},
-    {&PrefixChoices::repne, 0xF2, false, "REPNE prefix"},
-    {&PrefixChoices::rep, 0xF3, false, "REP prefix"},
+    {&PrefixChoices::operandSize, PrefixValue::OperandSize},
+    {&PrefixChoices::addressSize, PrefixValue::AddressSize},
+    {&PrefixChoices::cs, PrefixValue::Cs},
+    {&PrefixChoices::ds, PrefixValue::Ds},
+    {&PrefixChoices::es, PrefixValue::Es},
+    {&PrefixChoices::fs, PrefixValue::Fs},
+    {&PrefixChoices::gs, PrefixValue::Gs},
+    {&PrefixChoices::ss, PrefixValue::Ss},
+    {&PrefixChoices::lock, PrefixValue::Lock},
+    {&PrefixChoices::repne, PrefixValue::Repne},
+    {&PrefixChoices::rep, PrefixValue::Rep},
 }};
 
 // Description by byte value, built once at compile time so the lookup is an index.
 constexpr std::array<const char*, 256> kDescriptionByValue = [] {
     std::array<const char*, 256> table{};
-    for (const PrefixByte& prefix : kPrefixBytes) table[prefix.value] = prefix.description;
+    for (const PrefixInfo& prefix : kPrefixes) table[prefix.value] = prefix.description;
     return table;
 }();
 
@@ -42,9 +41,10 @@ unsigned WritePrefixes(const PrefixChoices& prefixes, uint8_t* out) {
     unsigned n = 0;
     bool segmentWritten = false;
     for (const PrefixByte& prefix : kPrefixBytes) {
-        if (!(prefixes.*prefix.chosen) || (prefix.segment && segmentWritten)) continue;
+        const bool segment = PrefixInfoOf(prefix.value).kind == PrefixKind::Segment;
+        if (!(prefixes.*prefix.chosen) || (segment && segmentWritten)) continue;
         out[n++] = prefix.value;
-        segmentWritten = segmentWritten || prefix.segment;
+        segmentWritten = segmentWritten || segment;
     }
     return n;
 }

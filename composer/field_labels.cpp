@@ -1,86 +1,60 @@
 #include "composer/field_labels.h"
 
+#include "decoder/opcode_classes.h"
+
 namespace vexa {
 namespace {
 
-constexpr uint8_t kTwoByteEscapeClass = 24;
-
 constexpr FieldLabelRow kNoLabels{};
-// Fields of the first code byte (slots 0-4 = its bits 0-4).
-constexpr FieldLabelRow kWidth{"w"};
-constexpr FieldLabelRow kWidthDirection{"w", "d"};
-constexpr FieldLabelRow kWidthSignExtend{"w", "s"};
-constexpr FieldLabelRow kDirection{nullptr, "d"};
-constexpr FieldLabelRow kSignExtend{nullptr, "s"};
-constexpr FieldLabelRow kSegmentRegister{nullptr, nullptr, nullptr, "r", "s"};
-constexpr FieldLabelRow kCondition{"n", "t", "t", "t"};
-constexpr FieldLabelRow kRegister{"g", "e", "r"};
-constexpr FieldLabelRow kWidthRegister{"g", "e", "r", "w"};
-// Fields of the second code byte (slots 5-10 = its bits 0-5).
-constexpr FieldLabelRow kTwoByteRegister{nullptr, nullptr, nullptr, nullptr, nullptr, "g", "e", "r"};
-constexpr FieldLabelRow kTwoByteDirection{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, "d"};
-constexpr FieldLabelRow kTwoByteSegmentRegister{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                nullptr, nullptr, "3",     "r",     "s"};
-constexpr FieldLabelRow kTwoByteWidth{nullptr, nullptr, nullptr, nullptr, nullptr, "w"};
-constexpr FieldLabelRow kTwoByteCondition{nullptr, nullptr, nullptr, nullptr, nullptr, "n", "t", "t", "t"};
+constexpr unsigned kSecondByteFirstSlot = 5;
 
-// By opcode class 0-28.
-constexpr std::array<const FieldLabelRow*, 29> kByOpcodeClass{
-    &kNoLabels,          // 0 prefix
-    &kNoLabels,          // 1
-    &kWidthDirection,    // 2 ALU r/m,reg and mov r/m,reg
-    &kNoLabels,          // 3
-    &kWidth,             // 4 mov r/m,imm
-    &kWidth,             // 5 in/out imm8
-    &kSegmentRegister,   // 6 push/pop segment register
-    &kNoLabels,          // 7
-    &kWidthSignExtend,   // 8 ALU group r/m,imm
-    &kWidth,             // 9 shift group, F6/F7 group
-    &kWidth,             // 10 string instructions, in/out dx
-    &kWidth,             // 11 ALU accumulator,imm
-    &kNoLabels,          // 12
-    &kCondition,         // 13 jcc rel8
-    &kNoLabels,          // 14
-    &kNoLabels,          // 15
-    &kNoLabels,          // 16
-    &kWidth,             // 17 shift group by imm8
-    &kNoLabels,          // 18
-    &kWidthRegister,     // 19 mov reg,imm
-    &kWidthDirection,    // 20 mov accumulator,moffs
-    &kDirection,         // 21 mov segment register
-    &kSignExtend,        // 22 push imm
-    &kSignExtend,        // 23 imul reg,r/m,imm
-    &kNoLabels,          // 24 0Fh escape: by the second byte's class
-    &kNoLabels,          // 25
-    &kRegister,          // 26 inc/dec/push/pop/xchg reg
-    &kNoLabels,          // 27
-    &kWidth,             // 28 test/xchg r/m,reg
-};
+// Every ASCII character as a one-letter text, for the labels' pointers.
+constexpr std::array<char, 256> kOneLetterTexts = [] {
+    std::array<char, 256> texts{};
+    for (unsigned c = 0; c < 128; ++c) texts[2 * c] = static_cast<char>(c);
+    return texts;
+}();
 
-// By the second byte's class 0-13.
-constexpr std::array<const FieldLabelRow*, 14> kByTwoByteClass{
-    &kTwoByteRegister,         // 0 bswap
-    &kNoLabels,                // 1
-    &kTwoByteDirection,        // 2 mov control/debug register
-    &kTwoByteSegmentRegister,  // 3 push/pop fs/gs
-    &kNoLabels,                // 4
-    &kTwoByteWidth,            // 5 cmpxchg, movzx/movsx, xadd
-    &kNoLabels,                // 6
-    &kTwoByteCondition,        // 7 cmovcc
-    &kTwoByteCondition,        // 8 jcc rel16/32
-    &kTwoByteCondition,        // 9 setcc
-    &kNoLabels,                // 10
-    &kNoLabels,                // 11
-    &kNoLabels,                // 12
-    &kNoLabels,                // 13
-};
+constexpr unsigned LetterCount(const char* letters) {
+    unsigned count = 0;
+    while (letters[count] != '\0') ++count;
+    return count;
+}
+
+// A class's bit fields as labels, a letter over each bit, from `firstSlot` on.
+constexpr FieldLabelRow MakeRow(const ClassDescription& description, unsigned firstSlot) {
+    FieldLabelRow row{};
+    for (const OpcodeBitField& field : description.fields) {
+        const char* letters = kOpcodeFieldLetters[field.kind];
+        const unsigned count = LetterCount(letters);
+        for (unsigned i = 0; i < count; ++i) {
+            const unsigned char letter = static_cast<unsigned char>(letters[count - 1 - i]);  // from the low bit up
+            row[firstSlot + field.lowBit + i] = &kOneLetterTexts[2 * letter];
+        }
+    }
+    return row;
+}
+
+constexpr std::array<FieldLabelRow, OpcodeClass::kCount> kByOpcodeClass = [] {
+    std::array<FieldLabelRow, OpcodeClass::kCount> rows{};
+    for (unsigned c = 0; c < OpcodeClass::kCount; ++c) rows[c] = MakeRow(kOneByteClassDescriptions[c], 0);
+    return rows;
+}();
+
+constexpr std::array<FieldLabelRow, TwoByteClass::kCount> kByTwoByteClass = [] {
+    std::array<FieldLabelRow, TwoByteClass::kCount> rows{};
+    for (unsigned c = 0; c < TwoByteClass::kCount; ++c) {
+        rows[c] = MakeRow(kTwoByteClassDescriptions[c], kSecondByteFirstSlot);
+    }
+    return rows;
+}();
 
 }  // namespace
 
 const FieldLabelRow& FieldLabelsFor(uint8_t opcodeClass, uint8_t subClass) {
     if (opcodeClass >= kByOpcodeClass.size()) return kNoLabels;
-    if (opcodeClass != kTwoByteEscapeClass) return *kByOpcodeClass[opcodeClass];
-    return subClass < kByTwoByteClass.size() ? *kByTwoByteClass[subClass] : kNoLabels;
+    if (opcodeClass != OpcodeClass::TwoByteEscape) return kByOpcodeClass[opcodeClass];
+    return subClass < kByTwoByteClass.size() ? kByTwoByteClass[subClass] : kNoLabels;
 }
 
 void SetFieldLabel(ComposerView& view, unsigned slot, const char* text) {

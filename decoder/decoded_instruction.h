@@ -19,17 +19,8 @@ enum : uint8_t { Gpr8 = 0, Gpr16 = 1, Gpr32 = 2, Fpu = 3, Mmx = 4, Control = 5, 
 
 namespace MemorySize {
 enum : uint8_t {
-    None = 0,
-    SixBytes = 3,
-    Byte = 4,
-    FourteenBytes = 5,
-    Word = 6,
-    TwentyEightBytes = 7,
-    Dword = 8,
-    Pointer48 = 9,
-    Qword = 10,
-    Tbyte = 11,
-    Bytes108 = 12,
+    None = 0, SixBytes = 3, Byte = 4, FourteenBytes = 5, Word = 6, TwentyEightBytes = 7,
+    Dword = 8, Pointer48 = 9, Qword = 10, Tbyte = 11, Bytes108 = 12,
 };
 }
 
@@ -102,7 +93,7 @@ struct DecodedInstruction {
 };
 
 // Effective operand and address size of one decode, computed once from the
-// mode and the 66h/67h prefixes and passed down to every handler.
+// mode and the 66h/67h prefixes.
 struct EffectiveSizes {
     bool operand32;
     bool address32;
@@ -141,28 +132,8 @@ inline bool HasRepeatPrefix(const DecodedInstruction& d) {
 }
 inline bool RepeatIsRep(const DecodedInstruction& d) { return (d.repeatAndLength & RepeatFlag::RepeatKind) != 0; }
 
-// The helpers below run for every decoded instruction; they are defined here so
-// that each call inlines to the few stores it needs.
-
 // Sets every field from prefixFlags to the end of the third operand to zero.
 inline void ResetRecord(DecodedInstruction* record) { *record = DecodedInstruction{}; }
-
-// Copies one operand field by field. The decoder has just written the source's
-// fields one byte at a time; a whole-struct copy would read them back with wide
-// loads that the processor cannot serve from those narrow pending stores.
-inline void CopyOperand(OperandDescriptor& to, const OperandDescriptor& from) {
-    to.kind = from.kind;
-    to.memorySize = from.memorySize;
-    to.reg = from.reg;
-    to.base = from.base;
-    to.index = from.index;
-    to.scale = from.scale;
-    to.dispSize = from.dispSize;
-    to.disp = from.disp;
-    to.dispHigh = from.dispHigh;
-    to.immSize = from.immSize;
-    to.imm = from.imm;
-}
 
 // Copies the non-null operands, in order, into the record's slots from 0 on and
 // sets operandCount. False when the record is null or all three are null.
@@ -170,55 +141,10 @@ inline bool StoreOperands(DecodedInstruction* record, const OperandDescriptor* f
                           const OperandDescriptor* third) {
     if (record == nullptr || (first == nullptr && second == nullptr && third == nullptr)) return false;
     uint8_t count = 0;
-    if (first != nullptr) CopyOperand(record->operands[count++], *first);
-    if (second != nullptr) CopyOperand(record->operands[count++], *second);
-    if (third != nullptr) CopyOperand(record->operands[count++], *third);
+    if (first != nullptr) record->operands[count++] = *first;
+    if (second != nullptr) record->operands[count++] = *second;
+    if (third != nullptr) record->operands[count++] = *third;
     record->operandCount = count;
-    return true;
-}
-
-// The sizing helpers take the effective operand size directly (operand32).
-// wide clear = 8-bit; wide set = 32- or 16-bit by the effective operand size.
-// They run for most instructions with sizes and operand kinds that change from
-// one instruction to the next, so they choose by table and mask, not by branch.
-
-// The class bits a general register gets, by [operand32][wide].
-constexpr uint8_t kGprClassBits[2][2] = {
-    {0, MakeRegisterCode(RegisterClass::Gpr16, 0)},
-    {0, MakeRegisterCode(RegisterClass::Gpr32, 0)},
-};
-// The memory size of a general operand, by [operand32][wide].
-constexpr uint8_t kGprMemorySize[2][2] = {
-    {MemorySize::Byte, MemorySize::Word},
-    {MemorySize::Byte, MemorySize::Dword},
-};
-
-inline bool SetRegisterSize(uint8_t* reg, bool operand32, bool wide) {
-    if (reg == nullptr) return false;
-    *reg |= kGprClassBits[operand32][wide];
-    return true;
-}
-
-inline bool SetMemorySize(uint8_t* memorySize, bool operand32, bool wide) {
-    if (memorySize == nullptr) return false;
-    *memorySize = kGprMemorySize[operand32][wide];
-    return true;
-}
-
-// A register operand gets its class bits; any other kind its memory size.
-inline bool SetOperandSize(OperandDescriptor* operand, bool operand32, bool wide) {
-    if (operand == nullptr) return false;
-    const uint8_t notRegister = operand->kind != OperandKind::Register ? 0xFF : 0;
-    operand->memorySize = static_cast<uint8_t>((operand->memorySize & ~notRegister) |
-                                               (kGprMemorySize[operand32][wide] & notRegister));
-    operand->reg |= kGprClassBits[operand32][wide] & static_cast<uint8_t>(~notRegister);
-    return true;
-}
-
-inline bool SignExtendImm8(int8_t value, uint32_t* imm, bool to16) {
-    if (imm == nullptr) return false;
-    const int32_t widened = value;
-    *imm = to16 ? static_cast<uint16_t>(widened) : static_cast<uint32_t>(widened);
     return true;
 }
 

@@ -1,17 +1,18 @@
 // The layout call: decodes as DecodeInstruction does and then walks the same
-// bytes through the same tables (the prefix scan, the opcode's operand form,
+// bytes through the same tables (the prefix scan, the opcode's description,
 // the r/m decode, the data shapes) to say where each part lay. DecodeInstruction
-// itself is untouched by it. The few opcodes the straight line leaves to their
-// handler (enter, the x87 register forms, 0F 01 /0 with a register, and every
-// invalid encoding) are described here from the handlers' own tables.
+// itself is untouched by it. The irregular opcodes (enter, the x87 register
+// forms, 0F 01 /0 with a register) come from the same classification and
+// tables as their decode; an invalid encoding's cause from where its
+// opcode's descriptions take which encodings.
 #include "decoder/encoding_layout.h"
 
 #include "decoder/decoder.h"
-#include "decoder/form_decoder_tables.h"
-#include "decoder/fpu_tables.h"
+#include "decoder/internal/fpu_tables.h"
+#include "decoder/internal/opcode_descriptions.h"
+#include "decoder/internal/prefix_scan.h"
+#include "decoder/internal/straight_line_tables.h"
 #include "decoder/opcode_classes.h"
-#include "decoder/operand_forms.h"
-#include "decoder/prefix_scan.h"
 
 namespace vexa {
 namespace {
@@ -24,7 +25,7 @@ void AddRun(EncodingLayout& layout, unsigned offset, unsigned count, uint8_t mea
 
 // The data runs a shape reads, with what they mean.
 void AddData(EncodingLayout& layout, uint8_t shape, bool operand32, bool address32, unsigned at) {
-    const unsigned consumed = form_decoding::kDataLayouts[shape][operand32][address32].consumed;
+    const unsigned consumed = straight_line::kDataLayouts[shape][operand32][address32].consumed;
     auto add = [&layout](unsigned offset, unsigned count, uint8_t meaning) { AddRun(layout, offset, count, meaning); };
     switch (shape) {
         case DataShape::Imm8:
@@ -42,54 +43,59 @@ void AddData(EncodingLayout& layout, uint8_t shape, bool operand32, bool address
     }
 }
 
-uint8_t OriginOf(const OperandForm& form, uint8_t source) {
+uint8_t OriginOf(const OpcodeDescription& description, uint8_t source) {
     switch (source) {
         case OperandSource::Reg: return OperandOrigin::ModRMReg;
         case OperandSource::Rm: return OperandOrigin::ModRMRm;
-        case OperandSource::FixedA: return form.fixedAInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
-        case OperandSource::FixedB: return form.fixedBInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
+        case OperandSource::FixedA:
+            return description.fixedAInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
+        case OperandSource::FixedB:
+            return description.fixedBInOpcode ? OperandOrigin::OpcodeRegister : OperandOrigin::Implied;
         case OperandSource::Data:
             // The count 1 of D0/D1 has no bytes of its own.
-            return form.data == DataShape::ImpliedOne ? OperandOrigin::Implied : OperandOrigin::Data;
+            return description.data == DataShape::ImpliedOne ? OperandOrigin::Implied : OperandOrigin::Data;
         default: return OperandOrigin::None;
     }
 }
 
-// What the reg field does under `form` (the form of the reg field's entry).
-uint8_t RegFieldUseOf(const OperandForm& form, bool row, uint8_t& operandSlot) {
+// What the reg field does under `description` (that of the reg field's entry).
+uint8_t RegFieldUseOf(const OpcodeDescription& description, bool row, uint8_t& operandSlot) {
     for (unsigned slot = 0; slot < 3; ++slot) {
-        if (form.source[slot] == OperandSource::Reg) {
+        if (description.source[slot] == OperandSource::Reg) {
             operandSlot = static_cast<uint8_t>(slot);
             return RegFieldUse::Operand;
         }
     }
-    if (!row && !form.straightLine) return RegFieldUse::Unused;  // no instruction to select
-    if (row || form.group != FormGroup::None || form.validRegs != 0xFF) return RegFieldUse::OpcodeExtension;
+    if (!row && !description.straightLine) return RegFieldUse::Unused;  // no instruction to select
+    if (row || description.group != NameGroup::None || description.validRegs != 0xFF) {
+        return RegFieldUse::OpcodeExtension;
+    }
     return RegFieldUse::Unused;
 }
 
 // Why an opcode with a ModR/M byte refuses this reg field and addressing
-// form, from where its forms are valid: the other addressing form with the
-// same reg field first, then another reg field with this addressing form.
-uint8_t CauseFromForms(const OperandForm* const entries[8], unsigned regField, bool registerForm, bool controlRegister) {
+// form (register or memory), from which encodings its descriptions take: the
+// other addressing form with the same reg field first, then another reg field
+// with this addressing form.
+uint8_t CauseFromDescriptions(const OpcodeDescription* const entries[8], unsigned regField, bool registerForm,
+                              bool controlRegister) {
     const uint8_t formCause = registerForm ? InvalidCause::RegisterWhereMemoryRequired
                                            : InvalidCause::MemoryWhereRegisterRequired;
-    if (FormTakes(*entries[regField], regField, !registerForm)) return formCause;
+    if (TakesEncoding(*entries[regField], regField, !registerForm)) return formCause;
     for (unsigned reg = 0; reg < 8; ++reg) {
-        if (FormTakes(*entries[reg], reg, registerForm)) {
+        if (TakesEncoding(*entries[reg], reg, registerForm)) {
             return controlRegister ? InvalidCause::NoSuchControlRegister : InvalidCause::ReservedRegField;
         }
     }
     for (unsigned reg = 0; reg < 8; ++reg) {
-        if (FormTakes(*entries[reg], reg, !registerForm)) return formCause;
+        if (TakesEncoding(*entries[reg], reg, !registerForm)) return formCause;
     }
     return InvalidCause::UnknownOpcode;
 }
 
 // The ModR/M byte at `at` with its SIB byte and displacement; returns the offset after them.
 unsigned AddAddressing(EncodingLayout& layout, const uint8_t* bytes, unsigned at, bool address32) {
-    const form_decoding::RmOperand rm =
-        address32 ? form_decoding::DecodeRm32(bytes + at) : form_decoding::DecodeRm16(bytes + at);
+    const addressing::RmOperand rm = addressing::DecodeRm(bytes + at, address32);
     const unsigned sib = (rm.flags & PrefixFlag::HasSIB) != 0 ? 1 : 0;
     const unsigned displacement = rm.consumed - 1 - sib;
     layout.modRM = ByteSpan{static_cast<uint8_t>(at), 1};
@@ -102,10 +108,10 @@ unsigned AddAddressing(EncodingLayout& layout, const uint8_t* bytes, unsigned at
 
 // The x87 register forms: the r/m field names st(i), st0 and ax are implied.
 bool DescribeFpuRegisterForm(EncodingLayout& layout, uint8_t escape, uint8_t modrm) {
-    const fpu::RegisterForm form = fpu::FindRegisterForm(escape, modrm);
-    if (form.mnemonic == Mnemonic::None) return false;
+    const fpu::RegisterForm stack = fpu::FindRegisterForm(escape, modrm);
+    if (stack.mnemonic == Mnemonic::None) return false;
     uint8_t* origin = layout.operandOrigin;
-    switch (form.operands) {
+    switch (stack.operands) {
         case fpu::StackOperands::None: break;
         case fpu::StackOperands::StI: origin[0] = OperandOrigin::ModRMRm; break;
         case fpu::StackOperands::StStI:
@@ -123,21 +129,16 @@ bool DescribeFpuRegisterForm(EncodingLayout& layout, uint8_t escape, uint8_t mod
 
 void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
     PrefixBytes prefixes{};
-    unsigned position = 0;
-    while (kOneByteClassTable[bytes[position]] == OpcodeClass::Prefix) {
-        RecordPrefix(prefixes, bytes[position]);
-        if (position == kMaxPrefixes) {  // a fifteenth prefix
-            layout.prefixCount = static_cast<uint8_t>(position + 1);
-            layout.opcode.offset = layout.prefixCount;
-            layout.invalidCause = InvalidCause::TooManyPrefixes;
-            layout.length = layout.prefixCount;
-            return;
-        }
-        ++position;
+    const unsigned position = ScanPrefixes(bytes, prefixes);
+    layout.prefixCount = static_cast<uint8_t>(position);
+    if (position > kMaxPrefixes) {
+        layout.opcode.offset = layout.prefixCount;
+        layout.invalidCause = InvalidCause::TooManyPrefixes;
+        layout.length = layout.prefixCount;
+        return;
     }
     const EffectiveSizes sizes = ComputeEffectiveSizes(is32BitMode, prefixes.flags);
-    const bool repBeforeOpcode = position > 0 && bytes[position - 1] == 0xF3;
-    layout.prefixCount = static_cast<uint8_t>(position);
+    const bool repBeforeOpcode = position > 0 && bytes[position - 1] == PrefixValue::Rep;
 
     const uint8_t opcode = bytes[position];
     const bool twoByte = kOneByteClassTable[opcode] == OpcodeClass::TwoByteEscape;
@@ -149,36 +150,42 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
     const unsigned regField = (modrm >> 3) & 7;
     const bool registerForm = modrm >= 0xC0;
 
-    const unsigned map = twoByte ? (repBeforeOpcode ? FormMap::TwoByteAfterRep : FormMap::TwoByte) : FormMap::OneByte;
-    const OperandForm& opcodeForm = kOperandForms[map][byte];
-    const bool row = opcodeForm.regRow != RegRow::None;
-    const OperandForm* entries[8];
-    for (unsigned reg = 0; reg < 8; ++reg) entries[reg] = row ? &kRowOperandForms[opcodeForm.regRow][reg] : &opcodeForm;
-    const OperandForm& form = *entries[regField];
+    const unsigned map =
+        twoByte ? (repBeforeOpcode ? OpcodeMap::TwoByteAfterRep : OpcodeMap::TwoByte) : OpcodeMap::OneByte;
+    const OpcodeDescription& opcodeDescription = kOpcodeDescriptions[map][byte];
+    const bool row = opcodeDescription.regRow != RegRow::None;
+    const OpcodeDescription* entries[8];
+    for (unsigned reg = 0; reg < 8; ++reg) {
+        entries[reg] = row ? &kRegRowDescriptions[opcodeDescription.regRow][reg] : &opcodeDescription;
+    }
+    const OpcodeDescription& description = *entries[regField];
 
-    // What the opcode is followed by, valid or not: every opcode the straight
-    // line refuses reads a ModR/M byte, but enter.
-    const bool enter = !twoByte && kOneByteClassTable[opcode] == OpcodeClass::Enter;
-    const bool hasModRM = form.hasModRM || (!enter && !FormTakes(form, regField, registerForm));
+    const bool takes = TakesEncoding(description, regField, registerForm);
+    const uint8_t irregular = takes ? uint8_t{IrregularOpcode::None} : IrregularOpcodeOf(twoByte, byte, modrm);
+    // Every opcode the straight line refuses reads a ModR/M byte, but enter.
     unsigned end = modrmAt;
-    if (hasModRM) {
+    if (description.hasModRM || (!takes && irregular != IrregularOpcode::Enter)) {
         end = AddAddressing(layout, bytes, modrmAt, sizes.address32);
-        layout.regFieldUse = RegFieldUseOf(form, row, layout.regFieldOperand);
+        layout.regFieldUse = RegFieldUseOf(description, row, layout.regFieldOperand);
     }
 
-    if (FormTakes(form, regField, registerForm)) {
-        for (unsigned slot = 0; slot < 3; ++slot) layout.operandOrigin[slot] = OriginOf(form, form.source[slot]);
-        AddData(layout, form.data, sizes.operand32, sizes.address32, end);
-    } else if (enter) {
+    if (takes) {
+        for (unsigned slot = 0; slot < 3; ++slot) {
+            layout.operandOrigin[slot] = OriginOf(description, description.source[slot]);
+        }
+        AddData(layout, description.data, sizes.operand32, sizes.address32, end);
+    } else if (irregular == IrregularOpcode::Enter) {
         layout.operandOrigin[0] = OperandOrigin::Data;
         layout.operandOrigin[1] = OperandOrigin::Data1;
-        AddRun(layout, end, 2, DataMeaning::Immediate);  // enter imm16, imm8
-        AddRun(layout, end + 2, 1, DataMeaning::Immediate);
+        AddRun(layout, end, kEnterImmediateSizes[0], DataMeaning::Immediate);
+        AddRun(layout, end + kEnterImmediateSizes[0], kEnterImmediateSizes[1], DataMeaning::Immediate);
+    } else if (irregular == IrregularOpcode::FpuRegister && DescribeFpuRegisterForm(layout, opcode, modrm)) {
+        layout.regFieldUse = RegFieldUse::OpcodeExtension;
+    } else if (irregular == IrregularOpcode::TableStoreWithRegister) {
+        layout.operandOrigin[0] = OperandOrigin::ModRMRm;
     } else if (!twoByte && kOneByteClassTable[opcode] == OpcodeClass::FpuEscape) {
         layout.regFieldUse = RegFieldUse::OpcodeExtension;
-        if (!registerForm || !DescribeFpuRegisterForm(layout, opcode, modrm)) layout.invalidCause = InvalidCause::FpuForm;
-    } else if (twoByte && second == 0x01 && regField == 0 && registerForm) {
-        layout.operandOrigin[0] = OperandOrigin::ModRMRm;  // unnamed, with the register
+        layout.invalidCause = InvalidCause::FpuForm;
     } else if (twoByte && kTwoByteClassTable[second] == TwoByteClass::Invalid) {
         layout.invalidCause = InvalidCause::UnknownOpcode;
     } else if (twoByte && kTwoByteClassTable[second] == TwoByteClass::Mmx) {
@@ -187,7 +194,7 @@ void Describe(const uint8_t* bytes, bool is32BitMode, EncodingLayout& layout) {
         layout.invalidCause = InvalidCause::SseForm;
     } else {
         const bool controlRegister = twoByte && kTwoByteClassTable[second] == TwoByteClass::MovControlDebug;
-        layout.invalidCause = CauseFromForms(entries, regField, registerForm, controlRegister);
+        layout.invalidCause = CauseFromDescriptions(entries, regField, registerForm, controlRegister);
     }
 
     for (unsigned run = 0; run < layout.dataCount; ++run) end = layout.data[run].offset + layout.data[run].count;

@@ -1,413 +1,131 @@
 #pragma once
 // The mnemonic list: every name the decoder can give an instruction, indexed by
-// the record's 16-bit mnemonic field. Each slot is 12 bytes, zero-padded, so
-// the longest name (11 characters) still ends with a zero byte.
+// the record's 16-bit mnemonic field. Each name is stated once, in
+// VEXA_MNEMONICS, with its text: the enum below and the text list are both
+// made from it. Each text slot is 12 bytes, zero-padded, so the longest name
+// (11 characters) still ends with a zero byte.
 #include <cstdint>
 
 namespace vexa {
 
-constexpr int kMnemonicCount = 395;
 constexpr int kMnemonicSlotSize = 12;
+
+// X(Name, "text"), in index order.
+#define VEXA_MNEMONICS(X) \
+    X(None, "") X(Invalid, "INVALID") X(Aaa, "aaa") X(Aad, "aad")                                            /* 0 */ \
+    X(Aam, "aam") X(Aas, "aas") X(Adc, "adc") X(Add, "add")                                                  /* 4 */ \
+    X(And, "and") X(Arpl, "arpl") X(Bound, "bound") X(Bsf, "bsf")                                            /* 8 */ \
+    X(Bsr, "bsr") X(Bswap, "bswap") X(Bt, "bt") X(Btc, "btc")                                                /* 12 */ \
+    X(Btr, "btr") X(Bts, "bts") X(Call, "call") X(Cwd, "cwd")                                                /* 16 */ \
+    X(Clc, "clc") X(Cld, "cld") X(Cli, "cli") X(Clts, "clts")                                                /* 20 */ \
+    X(Cmc, "cmc") X(Cmovo, "cmovo") X(Cmovno, "cmovno") X(Cmovb, "cmovb")                                    /* 24 */ \
+    X(Cmovnb, "cmovnb") X(Cmove, "cmove") X(Cmovne, "cmovne") X(Cmovna, "cmovna")                            /* 28 */ \
+    X(Cmova, "cmova") X(Cmovs, "cmovs") X(Cmovns, "cmovns") X(Cmovp, "cmovp")                                /* 32 */ \
+    X(Cmovnp, "cmovnp") X(Cmovl, "cmovl") X(Cmovnl, "cmovnl") X(Cmovng, "cmovng")                            /* 36 */ \
+    X(Cmovg, "cmovg") X(Cmp, "cmp") X(Cmpsb, "cmpsb") X(Cmpsw, "cmpsw")                                      /* 40 */ \
+    X(Cmpsd, "cmpsd") X(Cmpxchg, "cmpxchg") X(Cmpxchg8b, "cmpxchg8b") X(Cpuid, "cpuid")                      /* 44 */ \
+    X(Cbw, "cbw") X(Daa, "daa") X(Das, "das") X(Dec, "dec")                                                  /* 48 */ \
+    X(Div, "div") X(Enter, "enter") X(Hlt, "hlt") X(Idiv, "idiv")                                            /* 52 */ \
+    X(Imul, "imul") X(In, "in") X(Inc, "inc") X(Insb, "insb")                                                /* 56 */ \
+    X(Insw, "insw") X(Insd, "insd") X(Int, "int") X(Int1, "int1")                                            /* 60 */ \
+    X(Int3, "int3") X(Into, "into") X(Invd, "invd") X(Invlpg, "invlpg")                                      /* 64 */ \
+    X(Iret, "iret") X(Jo, "jo") X(Jno, "jno") X(Jb, "jb")                                                    /* 68 */ \
+    X(Jnb, "jnb") X(Je, "je") X(Jne, "jne") X(Jna, "jna")                                                    /* 72 */ \
+    X(Ja, "ja") X(Js, "js") X(Jns, "jns") X(Jp, "jp")                                                        /* 76 */ \
+    X(Jnp, "jnp") X(Jl, "jl") X(Jnl, "jnl") X(Jng, "jng")                                                    /* 80 */ \
+    X(Jg, "jg") X(Jcxz, "jcxz") X(Jecxz, "jecxz") X(Jmp, "jmp")                                              /* 84 */ \
+    X(Lahf, "lahf") X(Lar, "lar") X(Lds, "lds") X(Lea, "lea")                                                /* 88 */ \
+    X(Leave, "leave") X(Les, "les") X(Lfs, "lfs") X(Lgdt, "lgdt")                                            /* 92 */ \
+    X(Lgs, "lgs") X(Lidt, "lidt") X(Lldt, "lldt") X(Lmsw, "lmsw")                                            /* 96 */ \
+    X(Lodsb, "lodsb") X(Lodsw, "lodsw") X(Lodsd, "lodsd") X(Loop, "loop")                                    /* 100 */ \
+    X(Loopnz, "loopnz") X(Loopz, "loopz") X(Lsl, "lsl") X(Lss, "lss")                                        /* 104 */ \
+    X(Ltr, "ltr") X(Mov, "mov") X(Movsb, "movsb") X(Movsw, "movsw")                                          /* 108 */ \
+    X(Movsd, "movsd") X(Movsx, "movsx") X(Movzx, "movzx") X(Mul, "mul")                                      /* 112 */ \
+    X(Neg, "neg") X(Nop, "nop") X(Not, "not") X(Or, "or")                                                    /* 116 */ \
+    X(Out, "out") X(Outsb, "outsb") X(Outsw, "outsw") X(Outsd, "outsd")                                      /* 120 */ \
+    X(Pop, "pop") X(Popa, "popa") X(Popf, "popf") X(Push, "push")                                            /* 124 */ \
+    X(Pusha, "pusha") X(Pushf, "pushf") X(Rcl, "rcl") X(Rcr, "rcr")                                          /* 128 */ \
+    X(Rdmsr, "rdmsr") X(Rdpmc, "rdpmc") X(Rdtsc, "rdtsc") X(Retn, "retn")                                    /* 132 */ \
+    X(Retf, "retf") X(Rol, "rol") X(Ror, "ror") X(Rsm, "rsm")                                                /* 136 */ \
+    X(Sahf, "sahf") X(Sal, "sal") X(Salc, "salc") X(Sar, "sar")                                              /* 140 */ \
+    X(Sbb, "sbb") X(Scasb, "scasb") X(Scasw, "scasw") X(Scasd, "scasd")                                      /* 144 */ \
+    X(Seto, "seto") X(Setno, "setno") X(Setb, "setb") X(Setnb, "setnb")                                      /* 148 */ \
+    X(Sete, "sete") X(Setne, "setne") X(Setna, "setna") X(Seta, "seta")                                      /* 152 */ \
+    X(Sets, "sets") X(Setns, "setns") X(Setp, "setp") X(Setnp, "setnp")                                      /* 156 */ \
+    X(Setl, "setl") X(Setnl, "setnl") X(Setng, "setng") X(Setg, "setg")                                      /* 160 */ \
+    X(Sgdt, "sgdt") X(Shl, "shl") X(Shld, "shld") X(Shr, "shr")                                              /* 164 */ \
+    X(Shrd, "shrd") X(Sidt, "sidt") X(Sldt, "sldt") X(Smsw, "smsw")                                          /* 168 */ \
+    X(Stc, "stc") X(Std, "std") X(Sti, "sti") X(Stosb, "stosb")                                              /* 172 */ \
+    X(Stosw, "stosw") X(Stosd, "stosd") X(Str, "str") X(Sub, "sub")                                          /* 176 */ \
+    X(Sysenter, "sysenter") X(Sysexit, "sysexit") X(Test, "test") X(Ud2, "ud2")                              /* 180 */ \
+    X(Verr, "verr") X(Verw, "verw") X(Wait, "wait") X(Wbinvd, "wbinvd")                                      /* 184 */ \
+    X(Wrmsr, "wrmsr") X(Xadd, "xadd") X(Xchg, "xchg") X(Xlat, "xlat")                                        /* 188 */ \
+    X(Xor, "xor") X(F2xm1, "f2xm1") X(Fabs, "fabs") X(Fadd, "fadd")                                          /* 192 */ \
+    X(Faddp, "faddp") X(Fbld, "fbld") X(Fbstp, "fbstp") X(Fchs, "fchs")                                      /* 196 */ \
+    X(Fclex, "fclex") X(Fcmovb, "fcmovb") X(Fcmove, "fcmove") X(Fcmovbe, "fcmovbe")                          /* 200 */ \
+    X(Fcmovu, "fcmovu") X(Fcmovnb, "fcmovnb") X(Fcmovne, "fcmovne") X(Fcmovnbe, "fcmovnbe")                  /* 204 */ \
+    X(Fcmovnu, "fcmovnu") X(Fcom, "fcom") X(Fcomi, "fcomi") X(Fcomip, "fcomip")                              /* 208 */ \
+    X(Fcomp, "fcomp") X(Fcompp, "fcompp") X(Fcos, "fcos") X(Fdecstp, "fdecstp")                              /* 212 */ \
+    X(Fdisi, "fdisi") X(Fdiv, "fdiv") X(Fdivp, "fdivp") X(Fdivr, "fdivr")                                    /* 216 */ \
+    X(Fdivrp, "fdivrp") X(Feni, "feni") X(Ffree, "ffree") X(Fiadd, "fiadd")                                  /* 220 */ \
+    X(Ficom, "ficom") X(Ficomp, "ficomp") X(Fidiv, "fidiv") X(Fidivr, "fidivr")                              /* 224 */ \
+    X(Fild, "fild") X(Fimul, "fimul") X(Fincstp, "fincstp") X(Finit, "finit")                                /* 228 */ \
+    X(Fist, "fist") X(Fistp, "fistp") X(Fisub, "fisub") X(Fisubr, "fisubr")                                  /* 232 */ \
+    X(Fld, "fld") X(Fld1, "fld1") X(Fld2e, "fld2e") X(Fld2t, "fld2t")                                        /* 236 */ \
+    X(Fldcw, "fldcw") X(Fldenv, "fldenv") X(Fldlg2, "fldlg2") X(Fldln2, "fldln2")                            /* 240 */ \
+    X(Fldpi, "fldpi") X(Fldz, "fldz") X(Fmul, "fmul") X(Fmulp, "fmulp")                                      /* 244 */ \
+    X(Fnop, "fnop") X(Fpatan, "fpatan") X(Fprem, "fprem") X(Fprem1, "fprem1")                                /* 248 */ \
+    X(Fptan, "fptan") X(Frndint, "frndint") X(Frstor, "frstor") X(Fsave, "fsave")                            /* 252 */ \
+    X(Fscale, "fscale") X(Fsin, "fsin") X(Fsincos, "fsincos") X(Fsqrt, "fsqrt")                              /* 256 */ \
+    X(Fst, "fst") X(Fstcw, "fstcw") X(Fstenv, "fstenv") X(Fstp, "fstp")                                      /* 260 */ \
+    X(Fstsw, "fstsw") X(Fsub, "fsub") X(Fsubp, "fsubp") X(Fsubr, "fsubr")                                    /* 264 */ \
+    X(Fsubrp, "fsubrp") X(Ftst, "ftst") X(Fucom, "fucom") X(Fucomi, "fucomi")                                /* 268 */ \
+    X(Fucomip, "fucomip") X(Fucomp, "fucomp") X(Fucompp, "fucompp") X(Fxam, "fxam")                          /* 272 */ \
+    X(Fxch, "fxch") X(Fxtract, "fxtract") X(Fyl2x, "fyl2x") X(Fyl2xp1, "fyl2xp1")                            /* 276 */ \
+    X(Emms, "emms") X(Movd, "movd") X(Movq, "movq") X(Packssdw, "packssdw")                                  /* 280 */ \
+    X(Packsswb, "packsswb") X(Packuswb, "packuswb") X(Paddb, "paddb") X(Paddw, "paddw")                      /* 284 */ \
+    X(Paddd, "paddd") X(Paddsb, "paddsb") X(Paddsw, "paddsw") X(Paddusb, "paddusb")                          /* 288 */ \
+    X(Paddusw, "paddusw") X(Pand, "pand") X(Pandn, "pandn") X(Pcmpeqb, "pcmpeqb")                            /* 292 */ \
+    X(Pcmpeqw, "pcmpeqw") X(Pcmpeqd, "pcmpeqd") X(Pcmpgtb, "pcmpgtb") X(Pcmpgtw, "pcmpgtw")                  /* 296 */ \
+    X(Pcmpgtd, "pcmpgtd") X(Pmaddwd, "pmaddwd") X(Pullhuw, "pullhuw") X(Pmulhw, "pmulhw")                    /* 300 */ \
+    X(Pmullw, "pmullw") X(Por, "por") X(Psllw, "psllw") X(Pslld, "pslld")                                    /* 304 */ \
+    X(Psllq, "psllq") X(Psraw, "psraw") X(Psrad, "psrad") X(Psrlw, "psrlw")                                  /* 308 */ \
+    X(Psrld, "psrld") X(Psrlq, "psrlq") X(Psubb, "psubb") X(Psubw, "psubw")                                  /* 312 */ \
+    X(Psubd, "psubd") X(Psubsb, "psubsb") X(Psubsw, "psubsw") X(Psubusb, "psubusb")                          /* 316 */ \
+    X(Psubusw, "psubusw") X(Punpckhbw, "punpckhbw") X(Punpckhwd, "punpckhwd") X(Punpckhdq, "punpckhdq")      /* 320 */ \
+    X(Punpcklbw, "punpcklbw") X(Punpcklwd, "punpcklwd") X(Punpckldq, "punpckldq") X(Pxor, "pxor")            /* 324 */ \
+    X(Prefetchnta, "prefetchnta") X(Prefetcht0, "prefetcht0") X(Prefetcht1, "prefetcht1") X(Prefetcht2, "prefetcht2") /* 328 */ \
+    X(Movhlps, "movhlps") X(Movlhps, "movlhps") X(Movmskps, "movmskps") X(Ldmxcsr, "ldmxcsr")                /* 332 */ \
+    X(Stmxcsr, "stmxcsr") X(Pmovmskb, "pmovmskb") X(Maskmovq, "maskmovq") X(Sfence, "sfence")                /* 336 */ \
+    X(Subss, "subss") X(Sqrtss, "sqrtss") X(Rsqrtss, "rsqrtss") X(Rcpss, "rcpss")                            /* 340 */ \
+    X(Mulss, "mulss") X(Movss, "movss") X(Minss, "minss") X(Maxss, "maxss")                                  /* 344 */ \
+    X(Divss, "divss") X(Cvtsi2ss, "cvtsi2ss") X(Addss, "addss") X(Cmpss, "cmpss")                            /* 348 */ \
+    X(Cvtss2si, "cvtss2si") X(Cvttss2si, "cvttss2si") X(Pshufw, "pshufw") X(Pextrw, "pextrw")                /* 352 */ \
+    X(Pinsrw, "pinsrw") X(Shufps, "shufps") X(Cmpps, "cmpps") X(Subps, "subps")                              /* 356 */ \
+    X(Ucomiss, "ucomiss") X(Unpckhps, "unpckhps") X(Unpcklps, "unpcklps") X(Xorps, "xorps")                  /* 360 */ \
+    X(Orps, "orps") X(Rcpps, "rcpps") X(Rsqrtps, "rsqrtps") X(Sqrtps, "sqrtps")                              /* 364 */ \
+    X(Maxps, "maxps") X(Minps, "minps") X(Divps, "divps") X(Addps, "addps")                                  /* 368 */ \
+    X(Andnps, "andnps") X(Andps, "andps") X(Comiss, "comiss") X(Cvtpi2ps, "cvtpi2ps")                        /* 372 */ \
+    X(Movntps, "movntps") X(Movaps, "movaps") X(Movlps, "movlps") X(Movhps, "movhps")                        /* 376 */ \
+    X(Movups, "movups") X(Mulps, "mulps") X(Movntq, "movntq") X(Pmulhuw, "pmulhuw")                          /* 380 */ \
+    X(Psadbw, "psadbw") X(Pavgb, "pavgb") X(Pavgw, "pavgw") X(Pmaxsw, "pmaxsw")                              /* 384 */ \
+    X(Pmaxub, "pmaxub") X(Pminsw, "pminsw") X(Pminub, "pminub") X(Cvtps2pi, "cvtps2pi")                      /* 388 */ \
+    X(Cvttps2pi, "cvttps2pi") X(Unused393, "") X(Unused394, "")                                              /* 392 */
 
 namespace Mnemonic {
 enum : uint16_t {
-    None = 0,
-    Invalid = 1,
-    Aaa = 2,
-    Aad = 3,
-    Aam = 4,
-    Aas = 5,
-    Adc = 6,
-    Add = 7,
-    And = 8,
-    Arpl = 9,
-    Bound = 10,
-    Bsf = 11,
-    Bsr = 12,
-    Bswap = 13,
-    Bt = 14,
-    Btc = 15,
-    Btr = 16,
-    Bts = 17,
-    Call = 18,
-    Cwd = 19,
-    Clc = 20,
-    Cld = 21,
-    Cli = 22,
-    Clts = 23,
-    Cmc = 24,
-    Cmovo = 25,
-    Cmovno = 26,
-    Cmovb = 27,
-    Cmovnb = 28,
-    Cmove = 29,
-    Cmovne = 30,
-    Cmovna = 31,
-    Cmova = 32,
-    Cmovs = 33,
-    Cmovns = 34,
-    Cmovp = 35,
-    Cmovnp = 36,
-    Cmovl = 37,
-    Cmovnl = 38,
-    Cmovng = 39,
-    Cmovg = 40,
-    Cmp = 41,
-    Cmpsb = 42,
-    Cmpsw = 43,
-    Cmpsd = 44,
-    Cmpxchg = 45,
-    Cmpxchg8b = 46,
-    Cpuid = 47,
-    Cbw = 48,
-    Daa = 49,
-    Das = 50,
-    Dec = 51,
-    Div = 52,
-    Enter = 53,
-    Hlt = 54,
-    Idiv = 55,
-    Imul = 56,
-    In = 57,
-    Inc = 58,
-    Insb = 59,
-    Insw = 60,
-    Insd = 61,
-    Int = 62,
-    Int1 = 63,
-    Int3 = 64,
-    Into = 65,
-    Invd = 66,
-    Invlpg = 67,
-    Iret = 68,
-    Jo = 69,
-    Jno = 70,
-    Jb = 71,
-    Jnb = 72,
-    Je = 73,
-    Jne = 74,
-    Jna = 75,
-    Ja = 76,
-    Js = 77,
-    Jns = 78,
-    Jp = 79,
-    Jnp = 80,
-    Jl = 81,
-    Jnl = 82,
-    Jng = 83,
-    Jg = 84,
-    Jcxz = 85,
-    Jecxz = 86,
-    Jmp = 87,
-    Lahf = 88,
-    Lar = 89,
-    Lds = 90,
-    Lea = 91,
-    Leave = 92,
-    Les = 93,
-    Lfs = 94,
-    Lgdt = 95,
-    Lgs = 96,
-    Lidt = 97,
-    Lldt = 98,
-    Lmsw = 99,
-    Lodsb = 100,
-    Lodsw = 101,
-    Lodsd = 102,
-    Loop = 103,
-    Loopnz = 104,
-    Loopz = 105,
-    Lsl = 106,
-    Lss = 107,
-    Ltr = 108,
-    Mov = 109,
-    Movsb = 110,
-    Movsw = 111,
-    Movsd = 112,
-    Movsx = 113,
-    Movzx = 114,
-    Mul = 115,
-    Neg = 116,
-    Nop = 117,
-    Not = 118,
-    Or = 119,
-    Out = 120,
-    Outsb = 121,
-    Outsw = 122,
-    Outsd = 123,
-    Pop = 124,
-    Popa = 125,
-    Popf = 126,
-    Push = 127,
-    Pusha = 128,
-    Pushf = 129,
-    Rcl = 130,
-    Rcr = 131,
-    Rdmsr = 132,
-    Rdpmc = 133,
-    Rdtsc = 134,
-    Retn = 135,
-    Retf = 136,
-    Rol = 137,
-    Ror = 138,
-    Rsm = 139,
-    Sahf = 140,
-    Sal = 141,
-    Salc = 142,
-    Sar = 143,
-    Sbb = 144,
-    Scasb = 145,
-    Scasw = 146,
-    Scasd = 147,
-    Seto = 148,
-    Setno = 149,
-    Setb = 150,
-    Setnb = 151,
-    Sete = 152,
-    Setne = 153,
-    Setna = 154,
-    Seta = 155,
-    Sets = 156,
-    Setns = 157,
-    Setp = 158,
-    Setnp = 159,
-    Setl = 160,
-    Setnl = 161,
-    Setng = 162,
-    Setg = 163,
-    Sgdt = 164,
-    Shl = 165,
-    Shld = 166,
-    Shr = 167,
-    Shrd = 168,
-    Sidt = 169,
-    Sldt = 170,
-    Smsw = 171,
-    Stc = 172,
-    Std = 173,
-    Sti = 174,
-    Stosb = 175,
-    Stosw = 176,
-    Stosd = 177,
-    Str = 178,
-    Sub = 179,
-    Sysenter = 180,
-    Sysexit = 181,
-    Test = 182,
-    Ud2 = 183,
-    Verr = 184,
-    Verw = 185,
-    Wait = 186,
-    Wbinvd = 187,
-    Wrmsr = 188,
-    Xadd = 189,
-    Xchg = 190,
-    Xlat = 191,
-    Xor = 192,
-    F2xm1 = 193,
-    Fabs = 194,
-    Fadd = 195,
-    Faddp = 196,
-    Fbld = 197,
-    Fbstp = 198,
-    Fchs = 199,
-    Fclex = 200,
-    Fcmovb = 201,
-    Fcmove = 202,
-    Fcmovbe = 203,
-    Fcmovu = 204,
-    Fcmovnb = 205,
-    Fcmovne = 206,
-    Fcmovnbe = 207,
-    Fcmovnu = 208,
-    Fcom = 209,
-    Fcomi = 210,
-    Fcomip = 211,
-    Fcomp = 212,
-    Fcompp = 213,
-    Fcos = 214,
-    Fdecstp = 215,
-    Fdisi = 216,
-    Fdiv = 217,
-    Fdivp = 218,
-    Fdivr = 219,
-    Fdivrp = 220,
-    Feni = 221,
-    Ffree = 222,
-    Fiadd = 223,
-    Ficom = 224,
-    Ficomp = 225,
-    Fidiv = 226,
-    Fidivr = 227,
-    Fild = 228,
-    Fimul = 229,
-    Fincstp = 230,
-    Finit = 231,
-    Fist = 232,
-    Fistp = 233,
-    Fisub = 234,
-    Fisubr = 235,
-    Fld = 236,
-    Fld1 = 237,
-    Fld2e = 238,
-    Fld2t = 239,
-    Fldcw = 240,
-    Fldenv = 241,
-    Fldlg2 = 242,
-    Fldln2 = 243,
-    Fldpi = 244,
-    Fldz = 245,
-    Fmul = 246,
-    Fmulp = 247,
-    Fnop = 248,
-    Fpatan = 249,
-    Fprem = 250,
-    Fprem1 = 251,
-    Fptan = 252,
-    Frndint = 253,
-    Frstor = 254,
-    Fsave = 255,
-    Fscale = 256,
-    Fsin = 257,
-    Fsincos = 258,
-    Fsqrt = 259,
-    Fst = 260,
-    Fstcw = 261,
-    Fstenv = 262,
-    Fstp = 263,
-    Fstsw = 264,
-    Fsub = 265,
-    Fsubp = 266,
-    Fsubr = 267,
-    Fsubrp = 268,
-    Ftst = 269,
-    Fucom = 270,
-    Fucomi = 271,
-    Fucomip = 272,
-    Fucomp = 273,
-    Fucompp = 274,
-    Fxam = 275,
-    Fxch = 276,
-    Fxtract = 277,
-    Fyl2x = 278,
-    Fyl2xp1 = 279,
-    Emms = 280,
-    Movd = 281,
-    Movq = 282,
-    Packssdw = 283,
-    Packsswb = 284,
-    Packuswb = 285,
-    Paddb = 286,
-    Paddw = 287,
-    Paddd = 288,
-    Paddsb = 289,
-    Paddsw = 290,
-    Paddusb = 291,
-    Paddusw = 292,
-    Pand = 293,
-    Pandn = 294,
-    Pcmpeqb = 295,
-    Pcmpeqw = 296,
-    Pcmpeqd = 297,
-    Pcmpgtb = 298,
-    Pcmpgtw = 299,
-    Pcmpgtd = 300,
-    Pmaddwd = 301,
-    Pullhuw = 302,
-    Pmulhw = 303,
-    Pmullw = 304,
-    Por = 305,
-    Psllw = 306,
-    Pslld = 307,
-    Psllq = 308,
-    Psraw = 309,
-    Psrad = 310,
-    Psrlw = 311,
-    Psrld = 312,
-    Psrlq = 313,
-    Psubb = 314,
-    Psubw = 315,
-    Psubd = 316,
-    Psubsb = 317,
-    Psubsw = 318,
-    Psubusb = 319,
-    Psubusw = 320,
-    Punpckhbw = 321,
-    Punpckhwd = 322,
-    Punpckhdq = 323,
-    Punpcklbw = 324,
-    Punpcklwd = 325,
-    Punpckldq = 326,
-    Pxor = 327,
-    Prefetchnta = 328,
-    Prefetcht0 = 329,
-    Prefetcht1 = 330,
-    Prefetcht2 = 331,
-    Movhlps = 332,
-    Movlhps = 333,
-    Movmskps = 334,
-    Ldmxcsr = 335,
-    Stmxcsr = 336,
-    Pmovmskb = 337,
-    Maskmovq = 338,
-    Sfence = 339,
-    Subss = 340,
-    Sqrtss = 341,
-    Rsqrtss = 342,
-    Rcpss = 343,
-    Mulss = 344,
-    Movss = 345,
-    Minss = 346,
-    Maxss = 347,
-    Divss = 348,
-    Cvtsi2ss = 349,
-    Addss = 350,
-    Cmpss = 351,
-    Cvtss2si = 352,
-    Cvttss2si = 353,
-    Pshufw = 354,
-    Pextrw = 355,
-    Pinsrw = 356,
-    Shufps = 357,
-    Cmpps = 358,
-    Subps = 359,
-    Ucomiss = 360,
-    Unpckhps = 361,
-    Unpcklps = 362,
-    Xorps = 363,
-    Orps = 364,
-    Rcpps = 365,
-    Rsqrtps = 366,
-    Sqrtps = 367,
-    Maxps = 368,
-    Minps = 369,
-    Divps = 370,
-    Addps = 371,
-    Andnps = 372,
-    Andps = 373,
-    Comiss = 374,
-    Cvtpi2ps = 375,
-    Movntps = 376,
-    Movaps = 377,
-    Movlps = 378,
-    Movhps = 379,
-    Movups = 380,
-    Mulps = 381,
-    Movntq = 382,
-    Pmulhuw = 383,
-    Psadbw = 384,
-    Pavgb = 385,
-    Pavgw = 386,
-    Pmaxsw = 387,
-    Pmaxub = 388,
-    Pminsw = 389,
-    Pminub = 390,
-    Cvtps2pi = 391,
-    Cvttps2pi = 392,
-    Unused393 = 393,
-    Unused394 = 394,
+#define VEXA_MNEMONIC_NAME(name, text) name,
+    VEXA_MNEMONICS(VEXA_MNEMONIC_NAME)
+#undef VEXA_MNEMONIC_NAME
 };
 }  // namespace Mnemonic
+
+constexpr int kMnemonicCount = 0
+#define VEXA_MNEMONIC_ONE(name, text) +1
+    VEXA_MNEMONICS(VEXA_MNEMONIC_ONE)
+#undef VEXA_MNEMONIC_ONE
+    ;
+static_assert(kMnemonicCount == 395, "the record's mnemonic field indexes 395 names");
 
 extern const char kMnemonicList[kMnemonicCount][kMnemonicSlotSize];
 

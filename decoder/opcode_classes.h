@@ -1,67 +1,149 @@
 #pragma once
-// Opcode classes: the handler number of every first opcode byte and of every
-// byte after the 0Fh escape. The decoder dispatches on them and the workbench
-// chooses its bit-field labels by them.
+// Opcode classes: the class of every first opcode byte and of every byte
+// after the 0Fh escape, as the record's opcodeClass and subClass hold them,
+// and what the opcodes of each class have in common (its description and bit
+// fields). The operand forms are built by class, vexa-decode names the class
+// and the workbench chooses its bit-field labels by it.
+#include <array>
 #include <cstdint>
 
 namespace vexa {
 
 namespace OpcodeClass {
 enum : uint8_t {
-    Prefix = 0,                 // 26, 2E, 36, 3E, 64-67, F0, F2, F3
-    Imm8 = 1,                   // int, aam, aad
-    RegRm = 2,                  // r/m and reg, d and w bits
-    RegMemFixed = 3,            // bound, arpl, lea, les, lds
-    MovRmImm = 4,               // C6, C7
-    PortImm8 = 5,               // in/out with an imm8 port
-    SegmentPushPop = 6,         // segment register in opcode bits 3-4
-    ReturnImm16 = 7,            // retn/retf imm16
-    Group1 = 8,                 // 80-83
-    ShiftOrGroup3 = 9,          // D0-D3, F6, F7
-    StringOrPortDx = 10,        // string instructions; in/out with dx
-    AccumulatorImm = 11,        // al/ax/eax and an immediate
-    PopOrGroup45 = 12,          // 8F, FE, FF
-    ShortConditionalJump = 13,  // 70-7F
-    LoopOrShortJump = 14,       // E0-E3, EB
-    NearCallJmp = 15,           // E8, E9
-    FarCallJmp = 16,            // 9A, EA
-    ShiftImm8 = 17,             // C0, C1
-    Enter = 18,                 // C8
-    MovRegImm = 19,             // B0-BF
-    MovAccumulatorOffset = 20,  // A0-A3
-    MovSegment = 21,            // 8C, 8E
-    PushImm = 22,               // 68, 6A
-    ImulImm = 23,               // 69, 6B
-    TwoByteEscape = 24,         // 0F
-    FpuEscape = 25,             // D8-DF
-    RegisterInOpcode = 26,      // 40-5F, 91-97
-    NoOperands = 27,
-    TestXchg = 28,              // 84-87
+    Prefix = 0, Imm8 = 1, RegRm = 2, RegMemFixed = 3, MovRmImm = 4, PortImm8 = 5, SegmentPushPop = 6,
+    ReturnImm16 = 7, Group1 = 8, ShiftOrGroup3 = 9, StringOrPortDx = 10, AccumulatorImm = 11, PopOrGroup45 = 12,
+    ShortConditionalJump = 13, LoopOrShortJump = 14, NearCallJmp = 15, FarCallJmp = 16, ShiftImm8 = 17, Enter = 18,
+    MovRegImm = 19, MovAccumulatorOffset = 20, MovSegment = 21, PushImm = 22, ImulImm = 23, TwoByteEscape = 24,
+    FpuEscape = 25, RegisterInOpcode = 26, NoOperands = 27, TestXchg = 28,
     Invalid = 99,
 };
-constexpr uint8_t kHandlerCount = 29;  // 0 (prefix, never dispatched) to 28
+constexpr uint8_t kCount = 29;  // 0 to 28
 }  // namespace OpcodeClass
 
 namespace TwoByteClass {
 enum : uint8_t {
-    Bswap = 0,                 // C8-CF
-    BitTestImm = 1,            // BA
-    MovControlDebug = 2,       // 20-23
-    SegmentPushPop = 3,        // A0, A1, A8, A9, B8, B9
-    ShiftDoubleImm = 4,        // A4, AC
-    WidthInBit0 = 5,           // cmpxchg, xadd, movzx, movsx
-    NoOperands = 6,
-    Cmov = 7,                  // 40-4F
-    NearConditionalJump = 8,   // 80-8F
-    Setcc = 9,                 // 90-9F
-    SystemGroup = 10,          // 00, 01, C7
-    RegRmByMnemonic = 11,      // lar, lsl, bt*, shld/shrd cl, imul, lss/lfs/lgs, bsf, bsr
-    Mmx = 12,
-    SseScalar = 13,
-    Invalid = 99,
+    Bswap = 0, BitTestImm = 1, MovControlDebug = 2, SegmentPushPop = 3, ShiftDoubleImm = 4, WidthInBit0 = 5,
+    NoOperands = 6, Cmov = 7, NearConditionalJump = 8, Setcc = 9, SystemGroup = 10, RegRmByMnemonic = 11,
+    Mmx = 12, SseScalar = 13,
+    Invalid = 99,  // an unassigned byte
 };
-constexpr uint8_t kHandlerCount = 12;  // 0 to 11; 12 and 13 go to their own decoders
+constexpr uint8_t kCount = 14;  // 0 to 13
 }  // namespace TwoByteClass
+
+// A named bit field of the opcode byte that carries it: the first opcode
+// byte, or for a two-byte opcode the byte after 0Fh.
+namespace OpcodeFieldKind {
+enum : uint8_t {
+    None = 0,
+    Width,             // w: 8-bit or full-size operands
+    Direction,         // d: which operand is the destination
+    SignExtend,        // s: an imm8 sign-extended to the operand size
+    Condition,         // tttn: the condition of jcc, setcc, cmovcc
+    Register,          // reg: a general register in bits 0-2
+    SegmentRegister,   // sr: es, cs, ss, ds in bits 3-4
+    SegmentRegister3,  // sr3: a segment register in bits 3-5
+};
+constexpr unsigned kCount = 8;
+}  // namespace OpcodeFieldKind
+
+// The field's letters from its highest bit down ("tttn"); one letter per bit.
+inline constexpr const char* kOpcodeFieldLetters[OpcodeFieldKind::kCount] = {"",     "w",   "d",  "s",
+                                                                             "tttn", "reg", "sr", "sr3"};
+
+struct OpcodeBitField {
+    uint8_t kind;    // OpcodeFieldKind
+    uint8_t lowBit;  // the field's lowest bit in its byte
+};
+
+// What the opcodes of a class have in common: the words vexa-decode names the
+// class with, and the bit fields the workbench labels over the code bits.
+struct ClassDescription {
+    const char* text;
+    OpcodeBitField fields[2];
+};
+
+namespace class_description_rows {
+using namespace OpcodeFieldKind;
+constexpr OpcodeBitField kW{Width, 0};
+constexpr OpcodeBitField kD{Direction, 1};
+constexpr OpcodeBitField kS{SignExtend, 1};
+constexpr OpcodeBitField kTttn{Condition, 0};
+constexpr OpcodeBitField kReg{Register, 0};
+
+// By OpcodeClass; 0Fh's fields are those of the second byte's class.
+inline constexpr std::array<ClassDescription, OpcodeClass::kCount> kOneByteClassDescriptions{{
+    /*  0 */ {"prefix", {}},
+    /*  1 */ {"imm8", {}},
+    /*  2 */ {"r/m and reg, d and w bits", {kW, kD}},
+    /*  3 */ {"reg and memory of a fixed size", {}},
+    /*  4 */ {"r/m, imm (reg field 0)", {kW}},
+    /*  5 */ {"accumulator and port imm8", {kW}},
+    /*  6 */ {"segment register in opcode bits 3-4", {{SegmentRegister, 3}}},
+    /*  7 */ {"imm16 constant", {}},
+    /*  8 */ {"group 1: r/m, imm", {kW, kS}},
+    /*  9 */ {"shift group by 1 or cl; group 3", {kW}},
+    /* 10 */ {"string instructions; in/out with dx", {kW}},
+    /* 11 */ {"accumulator, imm", {kW}},
+    /* 12 */ {"pop r/m; groups 4 and 5", {}},
+    /* 13 */ {"short conditional jump", {kTttn}},
+    /* 14 */ {"loops, jcxz, short jmp", {}},
+    /* 15 */ {"near call/jmp", {}},
+    /* 16 */ {"far call/jmp with pointer", {}},
+    /* 17 */ {"shift group by imm8", {kW}},
+    /* 18 */ {"enter imm16, imm8", {}},
+    /* 19 */ {"mov register, imm (register in bits 0-2, w in bit 3)", {kReg, {Width, 3}}},
+    /* 20 */ {"mov accumulator and memory offset", {kW, kD}},
+    /* 21 */ {"mov with segment register", {kD}},
+    /* 22 */ {"push imm", {kS}},
+    /* 23 */ {"imul reg, r/m, imm", {kS}},
+    /* 24 */ {"two-byte escape", {}},
+    /* 25 */ {"x87 escape", {}},
+    /* 26 */ {"register in bits 0-2", {kReg}},
+    /* 27 */ {"no operands", {}},
+    /* 28 */ {"test/xchg r/m with reg", {kW}},
+}};
+
+// By TwoByteClass.
+inline constexpr std::array<ClassDescription, TwoByteClass::kCount> kTwoByteClassDescriptions{{
+    /*  0 */ {"bswap, register in bits 0-2", {kReg}},
+    /*  1 */ {"group 8: bt/bts/btr/btc r/m, imm8", {}},
+    /*  2 */ {"mov with a control or debug register", {kD}},
+    /*  3 */ {"push/pop fs, gs, segment register in bits 3-5", {{SegmentRegister3, 3}}},
+    /*  4 */ {"shld/shrd r/m, reg, imm8", {}},
+    /*  5 */ {"w in bit 0: cmpxchg, xadd, movzx, movsx", {kW}},
+    /*  6 */ {"no operands", {}},
+    /*  7 */ {"cmovcc reg, r/m", {kTttn}},
+    /*  8 */ {"near conditional jump", {kTttn}},
+    /*  9 */ {"setcc r/m8 (reg field 0)", {kTttn}},
+    /* 10 */ {"groups 6 and 7, cmpxchg8b", {}},
+    /* 11 */ {"reg and r/m, by mnemonic", {}},
+    /* 12 */ {"MMX", {}},
+    /* 13 */ {"scalar SSE (with F3)", {}},
+}};
+}  // namespace class_description_rows
+
+using class_description_rows::kOneByteClassDescriptions;
+using class_description_rows::kTwoByteClassDescriptions;
+
+inline constexpr ClassDescription kUnassignedTwoByteDescription{"not assigned", {}};
+inline constexpr ClassDescription kNoClassDescription{"", {}};
+
+// The description of a one-byte class, or of a two-byte class (subClass, 99
+// included); the empty one for any other value.
+constexpr const ClassDescription& OneByteClassDescription(uint8_t opcodeClass) {
+    return opcodeClass < OpcodeClass::kCount ? kOneByteClassDescriptions[opcodeClass] : kNoClassDescription;
+}
+constexpr const ClassDescription& TwoByteClassDescription(uint8_t subClass) {
+    if (subClass == TwoByteClass::Invalid) return kUnassignedTwoByteDescription;
+    return subClass < TwoByteClass::kCount ? kTwoByteClassDescriptions[subClass] : kNoClassDescription;
+}
+
+// The fields over an instruction's code bits: the two-byte class's for 0Fh.
+constexpr const ClassDescription& FieldClassDescription(uint8_t opcodeClass, uint8_t subClass) {
+    return opcodeClass == OpcodeClass::TwoByteEscape ? TwoByteClassDescription(subClass)
+                                                     : OneByteClassDescription(opcodeClass);
+}
 
 // Row = high hex digit of the byte, column = low hex digit.
 

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-win32
   wine wine32:i386 wine64 fonts-wine
+  libc6:i386  # its libc.so.6 is the benchmark's real-code corpus
   xvfb xauth imagemagick
   python3
   seabios nasm hyperfine time binutils

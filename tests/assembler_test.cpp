@@ -8,6 +8,7 @@
 #include "assembler/assembler.h"
 #include "assembler/candidate_encoder.h"
 #include "assembler/encoding_index.h"
+#include "assembler/syntax_names.h"
 
 namespace vexa {
 namespace {
@@ -227,6 +228,7 @@ TEST(Assembler, ListsEveryEncodingShortestFirst) {
 // in a fixed array; the tables must stay within it.
 TEST(Assembler, CandidateGroupsFitTheFixedStorage) {
     EXPECT_TRUE(assembler::CandidateStorageSufficed());
+    EXPECT_TRUE(assembler::WordStorageSufficed());
     for (bool is32 : {false, true}) {
         for (uint16_t mnemonic = 0; mnemonic < 512; ++mnemonic) {
             const assembler::CandidateRange all = assembler::CandidatesOf(mnemonic, is32);

@@ -364,6 +364,9 @@ TEST(CliExplainInvalid, EachReasonInWords) {
         {k16, "62 C0", InvalidCause::RegisterWhereMemoryRequired, "62 (bound)", 2},
         {k32, "FF D8", InvalidCause::RegisterWhereMemoryRequired, "FF /3 (call) takes only a memory operand", 2},
         {k32, "0F 01 C8", InvalidCause::RegisterWhereMemoryRequired, "0F 01 /1 (sidt)", 3},
+        {k32, "0F 01 E8", InvalidCause::ReservedRegField, "0F 01 defines /0, /4, /6", 3},  // /0 with a register too
+        {k16, "66 67 2E 36 3E 26 64 65 F0 F2 F3 66 67 3E 62 C1", InvalidCause::RegisterWhereMemoryRequired,
+         "62 (bound) takes only a memory operand", 16},  // the memory form would be too long
         {k32, "0F B4 C0", InvalidCause::RegisterWhereMemoryRequired, "0F B4 (lfs)", 3},
         {k32, "0F C7 C0", InvalidCause::RegisterWhereMemoryRequired,
          "a register where memory is required, and reserved reg field: 0F C7 /0 is not an instruction (0F C7 defines "

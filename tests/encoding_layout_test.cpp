@@ -48,7 +48,9 @@ std::string LayoutText(const EncodingLayout& l) {
     if (l.modRM.count != 0) text += Span("modrm", l.modRM, false);
     if (l.sib.count != 0) text += Span("sib", l.sib, false);
     if (l.displacement.count != 0) text += Span("disp", l.displacement);
-    for (unsigned run = 0; run < l.dataCount && run < 2; ++run) text += Span(kMeanings[l.dataMeaning[run]], l.data[run]);
+    for (unsigned run = 0; run < l.dataCount && run < 2; ++run) {
+        text += Span(kMeanings[l.dataMeaning[run]], l.data[run]);
+    }
     std::string slots;
     for (uint8_t origin : l.operandOrigin) {
         if (origin != OperandOrigin::None) slots += std::string(slots.empty() ? "" : ",") + kOrigins[origin];
@@ -97,7 +99,7 @@ const LayoutCase kLayoutCases[] = {
     {{0xD1, 0xE0}, true, "op@0+1 modrm@1 slots=rm,implied regfield=ext len=2"},
     {{0xEE}, true, "op@0+1 slots=implied,implied len=1"},
     {{0x0F, 0xA5, 0xC3}, true, "op@0+2 modrm@2 slots=rm,reg,implied regfield=op1 len=3"},
-    // The forms the class handlers decode.
+    // The irregular opcodes, and forms named apart from their opcode table.
     {{0xDE, 0xC1}, true, "op@0+1 modrm@1 slots=rm,implied regfield=ext len=2"},
     {{0xD9, 0xE8}, true, "op@0+1 modrm@1 regfield=ext len=2"},
     {{0xDF, 0xE0}, true, "op@0+1 modrm@1 slots=implied regfield=ext len=2"},
@@ -174,7 +176,9 @@ std::string BrokenAgreement(const DecodedInstruction& r, const EncodingLayout& l
     for (unsigned slot = 0; slot < 3; ++slot) {
         const OperandDescriptor& o = r.operands[slot];
         const uint8_t origin = l.operandOrigin[slot];
-        if ((slot < r.operandCount) != (origin != OperandOrigin::None)) return "a slot's origin disagrees with the count";
+        if ((slot < r.operandCount) != (origin != OperandOrigin::None)) {
+            return "a slot's origin disagrees with the count";
+        }
         if (l.regFieldUse == RegFieldUse::Operand && l.regFieldOperand == slot && origin != OperandOrigin::ModRMReg) {
             return "the reg field's slot is not from the reg field";
         }
@@ -225,7 +229,8 @@ TEST(EncodingLayout, AgreesWithTheRecordForEveryEncoding) {
                             window[n++] = static_cast<uint8_t>(opcode);
                             window[n++] = static_cast<uint8_t>(modrm);
                             window[n++] = sib;
-                            for (uint8_t filler = 0x81; n < kDecodeWindow; filler = static_cast<uint8_t>(filler + 0x3B)) {
+                            for (uint8_t filler = 0x81; n < kDecodeWindow;
+                                 filler = static_cast<uint8_t>(filler + 0x3B)) {
                                 window[n++] = filler;
                             }
                             DecodedInstruction plain, withLayout;

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "decoder/mmx_sse_decoder.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/opcode_classes.h"
 #include "tests/test_support.h"
@@ -13,15 +12,6 @@ namespace {
 
 // The decodes of single MMX and SSE instructions are in
 // tests/data/mmx_sse_examples.txt.
-
-TEST(MediaForms, MissingPointersAreRefused) {
-    DecodedInstruction record{};
-    const uint8_t bytes[kDecodeWindow] = {0x0F, 0xFC, 0xC1};
-    EXPECT_FALSE(DecodeMmx(nullptr, &record, {true, true}));
-    EXPECT_FALSE(DecodeMmx(bytes, nullptr, {true, true}));
-    EXPECT_FALSE(DecodeSseScalar(nullptr, &record, {true, true}));
-    EXPECT_FALSE(DecodeSseScalar(bytes, nullptr, {true, true}));
-}
 
 // What is wrong with the decode of one class-12 or class-13 instruction, or an
 // empty string. `expectedLength` counts prefixes, opcode bytes and addressing.

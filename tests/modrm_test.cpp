@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "decoder/modrm.h"
+#include "decoder/internal/modrm.h"
 
 namespace vexa {
 namespace {

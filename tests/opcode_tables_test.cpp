@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "decoder/internal/mnemonic_tables.h"
 #include "decoder/mnemonic_list.h"
-#include "decoder/mnemonic_tables.h"
 #include "decoder/opcode_classes.h"
 
 namespace vexa {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "decoder/fpu_decoder.h"
+#include "decoder/internal/fpu_decoder.h"
 #include "decoder/mnemonic_list.h"
 #include "tests/test_support.h"
 
@@ -25,8 +25,8 @@ TEST(FpuForms, MakeFpuRegister) {
 TEST(FpuForms, MissingPointersAreRefused) {
     DecodedInstruction record{};
     const uint8_t bytes[kDecodeWindow] = {0xD9, 0xE8};
-    EXPECT_FALSE(DecodeFpuEscape(nullptr, &record, {true, true}));
-    EXPECT_FALSE(DecodeFpuEscape(bytes, nullptr, {true, true}));
+    EXPECT_FALSE(DecodeFpuRegisterForm(nullptr, &record));
+    EXPECT_FALSE(DecodeFpuRegisterForm(bytes, nullptr));
 }
 
 // What is wrong with the decode of one escape instruction, or an empty string.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "decoder/decoder.h"
-#include "decoder/mnemonic_tables.h"
+#include "decoder/internal/mnemonic_tables.h"
 #include "tests/differential/vexa_view.h"
 
 namespace vexa::diff {

@@ -14,7 +14,7 @@ mkdir -p "$work"
 
 # Exactly the public headers, and the tool when the tree built it.
 headers=$(cd "$prefix/include/vexa" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
-expected="./decoder/decoded_instruction.h ./decoder/decoder.h ./decoder/encoding_layout.h ./formatter/display_lines.h ./formatter/instruction_text.h "
+expected="./decoder/decoded_instruction.h ./decoder/decoder.h ./decoder/encoding_layout.h ./decoder/mnemonic_list.h ./formatter/display_lines.h ./formatter/instruction_text.h "
 if [ "$headers" != "$expected" ]; then
   echo "installed headers: $headers" >&2
   echo "expected:          $expected" >&2

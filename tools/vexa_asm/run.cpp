@@ -1,9 +1,8 @@
 #include "tools/vexa_asm/run.h"
 
-#include <sys/types.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "assembler/assembler.h"
 #include "formatter/display_lines.h"
@@ -17,6 +16,7 @@ namespace {
 
 constexpr char kProgramName[] = "vexa-asm";
 constexpr size_t kFlushThreshold = 1 << 16;
+constexpr size_t kReadBlock = 1 << 16;
 
 void Flush(std::string& out, std::FILE* stream) {
     std::fwrite(out.data(), 1, out.size(), stream);
@@ -155,13 +155,34 @@ int RunVexaAsm(int argc, const char* const* argv, std::FILE* in, std::FILE* out,
         std::fprintf(err, "%s: %s\n", kProgramName, message.c_str());
         return kExitBadInput;
     }
-    char* line = nullptr;
-    size_t capacity = 0;
+    // Standard input in large blocks, cut into lines in place: each line's
+    // '\n' becomes its terminating zero. A line longer than the block grows it.
+    std::vector<char> block(kReadBlock + 1);
+    size_t filled = 0;  // bytes in the block
+    size_t begin = 0;   // the first byte of the next line
+    bool atEnd = false;
     text.reserve(2 * kFlushThreshold);
     int status = kExitOk;
     unsigned long lineNumber = 0;
-    ssize_t length;
-    while ((length = getline(&line, &capacity, in)) >= 0) {
+    for (;;) {
+        char* const data = block.data();
+        char* lineEnd = static_cast<char*>(std::memchr(data + begin, '\n', filled - begin));
+        if (lineEnd == nullptr && !atEnd) {
+            // Keep the unfinished line, read more after it.
+            std::memmove(data, data + begin, filled - begin);
+            filled -= begin;
+            begin = 0;
+            if (block.size() - 1 - filled < kReadBlock / 2) block.resize(block.size() + kReadBlock);
+            const size_t got = std::fread(block.data() + filled, 1, block.size() - 1 - filled, in);
+            if (got == 0) atEnd = true;
+            filled += got;
+            continue;
+        }
+        if (lineEnd == nullptr && begin == filled) break;  // the input ended after a '\n'
+        char* const line = data + begin;
+        size_t length = (lineEnd != nullptr ? lineEnd : data + filled) - line;
+        begin = lineEnd != nullptr ? begin + length + 1 : filled;
+        line[length] = '\0';
         ++lineNumber;
         while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
         if (IsBlankLine(line)) continue;
@@ -174,7 +195,6 @@ int RunVexaAsm(int argc, const char* const* argv, std::FILE* in, std::FILE* out,
         }
         if (text.size() >= kFlushThreshold) Flush(text, out);
     }
-    std::free(line);
     Flush(text, out);
     return status;
 }

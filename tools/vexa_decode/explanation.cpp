@@ -4,11 +4,11 @@
 
 #include "composer/composer_state.h"
 #include "decoder/encoding_layout.h"
+#include "decoder/internal/modrm.h"
+#include "decoder/internal/opcode_descriptions.h"
 #include "decoder/mnemonic_list.h"
-#include "decoder/modrm.h"
 #include "decoder/opcode_classes.h"
-#include "decoder/operand_forms.h"
-#include "decoder/prefix_scan.h"
+#include "decoder/prefix_bytes.h"
 #include "formatter/operand_text.h"
 #include "formatter/register_name.h"
 #include "tools/vexa_decode/class_forms.h"
@@ -143,10 +143,8 @@ std::string NamedClassText(const DecodedInstruction& record, bool secondByte) {
 // A segment or a repeat prefix that a later one of its kind replaces says so.
 std::string PrefixText(const Subject& s, unsigned at) {
     const auto kind = [](uint8_t byte) {
-        const PrefixEffect& effect = kPrefixEffects[byte];
-        return (effect.setFlags & PrefixFlag::SegmentMask) != 0     ? 1
-               : (effect.setRepeat & RepeatFlag::RepeatPrefix) != 0 ? 2
-                                                                    : 0;
+        const uint8_t prefixKind = PrefixInfoOf(byte).kind;
+        return prefixKind == PrefixKind::Segment || prefixKind == PrefixKind::Repeat ? prefixKind : 0;
     };
     const std::string text = PrefixDescription(s.window[at]);
     for (unsigned later = at + 1; later < s.layout.prefixCount; ++later) {
@@ -376,17 +374,28 @@ std::string FieldValueList(uint8_t values) {
     return text;
 }
 
+// The description of this opcode's entry for reg field `reg`.
+const OpcodeDescription& EntryOf(const Subject& s, unsigned reg) {
+    const uint8_t byte = s.window[s.layout.opcode.offset + s.layout.opcode.count - 1];
+    const bool afterRep = s.layout.prefixCount > 0 && s.window[s.layout.opcode.offset - 1] == PrefixValue::Rep;
+    const unsigned map = !s.TwoByte() ? OpcodeMap::OneByte : afterRep ? OpcodeMap::TwoByteAfterRep : OpcodeMap::TwoByte;
+    const OpcodeDescription& form = kOpcodeDescriptions[map][byte];
+    return form.regRow != RegRow::None ? kRegRowDescriptions[form.regRow][reg] : form;
+}
+
 // The reg fields the decoder's forms of this opcode take with the addressing
 // form given: bit r for reg field r.
 uint8_t ValidRegs(const Subject& s, bool registerForm) {
     const uint8_t byte = s.window[s.layout.opcode.offset + s.layout.opcode.count - 1];
-    const bool afterRep = s.layout.prefixCount > 0 && s.window[s.layout.opcode.offset - 1] == 0xF3;
-    const unsigned map = !s.TwoByte() ? FormMap::OneByte : afterRep ? FormMap::TwoByteAfterRep : FormMap::TwoByte;
-    const OperandForm& form = kOperandForms[map][byte];
     uint8_t valid = 0;
     for (unsigned reg = 0; reg < 8; ++reg) {
-        const OperandForm& entry = form.regRow != RegRow::None ? kRowOperandForms[form.regRow][reg] : form;
-        if (FormTakes(entry, reg, registerForm)) valid = static_cast<uint8_t>(valid | (1u << reg));
+        // 0F 01 /0 with a register decodes too, though no straight-line description takes it.
+        const auto modrm = static_cast<uint8_t>((registerForm ? 0xC0 : 0) | (reg << 3));
+        const bool sgdtWithRegister =
+            IrregularOpcodeOf(s.TwoByte(), byte, modrm) == IrregularOpcode::TableStoreWithRegister;
+        if (TakesEncoding(EntryOf(s, reg), reg, registerForm) || sgdtWithRegister) {
+            valid = static_cast<uint8_t>(valid | (1u << reg));
+        }
     }
     return valid;
 }
@@ -410,8 +419,14 @@ std::string NameOfOtherForm(const Subject& s, uint8_t modrm) {
     EncodingLayout layout{};
     DecodeInstructionLayout(window, &record, &layout, s.mode32);
     std::string name = OpcodeBytes(s, false);
-    if (layout.regFieldUse == RegFieldUse::OpcodeExtension) name += " /" + std::to_string((modrm >> 3) & 7);
-    return name + " (" + MnemonicText(record.mnemonic) + ")";
+    const unsigned reg = (modrm >> 3) & 7;
+    if (layout.regFieldUse == RegFieldUse::OpcodeExtension) name += " /" + std::to_string(reg);
+    // Behind a long prefix run the other form may be too long to be named: its description names it.
+    const OpcodeDescription& entry = EntryOf(s, reg);
+    const uint16_t mnemonic = layout.invalidCause != InvalidCause::TooLong ? record.mnemonic
+                              : entry.group != NameGroup::None     ? kGroupNames[entry.group][reg]
+                                                                   : entry.mnemonic;
+    return name + " (" + MnemonicText(mnemonic) + ")";
 }
 
 std::string InvalidText(const Subject& s) {

@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "composer/field_labels.h"
+#include "decoder/internal/mnemonic_tables.h"
 #include "decoder/mnemonic_list.h"
-#include "decoder/mnemonic_tables.h"
 #include "decoder/opcode_classes.h"
 #include "formatter/register_name.h"
 

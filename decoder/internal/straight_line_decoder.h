@@ -1,13 +1,14 @@
 #pragma once
-// The straight-line decoder: decodes an opcode by its operand form (see
-// decoder/operand_forms.h) with no call and, but for the groups whose reg
-// field picks a row of forms, no branch on the kind of instruction. Most
-// instructions take it; the rest go to their class handler.
+// The straight-line decoder: decodes an opcode by its entry of the tables
+// resolved from the opcode descriptions (decoder/internal/opcode_descriptions.h)
+// with no call and, but for the groups whose reg field picks a row of
+// entries, no branch on the kind of instruction. Most
+// instructions take it; the rest are irregular (see IrregularOpcode) or invalid.
 #include <cstdint>
 #include <cstring>
 
 #include "decoder/decoded_instruction.h"
-#include "decoder/form_decoder_tables.h"
+#include "decoder/internal/straight_line_tables.h"
 
 namespace vexa {
 
@@ -21,58 +22,58 @@ struct PrefixBytes {
 // Decodes the opcode at bytes[position], after `position` prefixes (the last
 // of them an F3h when `repBeforeOpcode`), within the decode window, writing
 // the whole record. Returns false, with the record untouched, when the opcode
-// has no straight-line form or its reg field names no instruction: its class
-// handler decodes it then. Never reads past the decode window. Always inlined
+// has no straight-line entry or its reg field names no instruction: its class
+// caller decodes it apart then. Never reads past the decode window. Always inlined
 // into the decode: it runs for most instructions, and a call would save and
 // restore most registers around it.
 #if defined(__GNUC__)
 [[gnu::always_inline]]
 #endif
-inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes prefixes, bool repBeforeOpcode,
+inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBytes prefixes, bool repBeforeOpcode,
                          DecodedInstruction& record, EffectiveSizes sizes) {
-    using namespace form_decoding;
+    using namespace straight_line;
     const uint8_t opcode = bytes[position];
     const uint8_t second = bytes[position + 1];
     const bool twoByte = opcode == 0x0F;
     // An F3h right before 0Fh selects the scalar SSE forms.
     const unsigned map = twoByte + (twoByte & repBeforeOpcode);
-    const StraightForm* form = &kStraightForms[sizes.operand32][map][Select(twoByte, opcode, second)];
+    const StraightLineEntry* entry = &kStraightLineEntries[sizes.operand32][map][Select(twoByte, opcode, second)];
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;
     // Groups whose reg field decides the operands take their row's entry.
-    const StraightForm* const rowForm = &kStraightRowForms[sizes.operand32][form->regRow][regField];
-    form = form->regRow != RegRow::None ? rowForm : form;
+    const StraightLineEntry* const rowEntry = &kStraightLineRowEntries[sizes.operand32][entry->regRow][regField];
+    entry = entry->regRow != RegRow::None ? rowEntry : entry;
     const unsigned registerForm = modrm[0] >= 0xC0 ? 8 : 0;
-    if (((form->validForms >> (regField | registerForm)) & 1) == 0) return false;
+    if (((entry->validEncodings >> (regField | registerForm)) & 1) == 0) return false;
 
-    // The ModR/M byte is decoded whether or not the form has one, and counted
+    // The ModR/M byte is decoded whether or not the entry has one, and counted
     // only if it has: a byte that is not a ModR/M byte costs a few loads, a
-    // branch on the form would be mispredicted.
-    const RmOperand rm = sizes.address32 ? DecodeRm32(modrm) : DecodeRm16(modrm);
-    const unsigned modrmMask = 0u - form->hasModRM;
+    // branch on the entry would be mispredicted.
+    const RmOperand rm = DecodeRm(modrm, sizes.address32);
+    const unsigned modrmMask = 0u - entry->hasModRM;
     const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
-    const DataLayout& layout = kDataLayouts[form->data][sizes.operand32][sizes.address32];
+    const DataLayout& layout = kDataLayouts[entry->data][sizes.operand32][sizes.address32];
 
-    // The candidates, indexed by OperandSource; each slot takes the one its form names.
+    // The candidates, indexed by OperandSource; each slot takes the one its entry names.
     uint64_t head[OperandSource::kCount];
     uint64_t middle[OperandSource::kCount] = {};
     uint32_t imm[OperandSource::kCount] = {};
     head[OperandSource::None] = 0;
-    head[OperandSource::Reg] = Put(Field::Reg, regField | form->regClassBits);
-    head[OperandSource::FixedA] = Put(Field::Reg, form->fixedA);
-    head[OperandSource::FixedB] = Put(Field::Reg, form->fixedB);
+    head[OperandSource::Reg] = Put(Field::Reg, regField | entry->regClassBits);
+    head[OperandSource::FixedA] = Put(Field::Reg, entry->fixedA);
+    head[OperandSource::FixedB] = Put(Field::Reg, entry->fixedB);
 
     // A register r/m operand gets class bits, a memory one a memory size (kind 1).
     const uint64_t memoryMask = 0 - (rm.head & OperandKind::Memory);
-    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, form->rmMemorySize) & memoryMask) |
-                              (Put(Field::Reg, form->rmClassBits) & ~memoryMask);
+    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, entry->rmMemorySize) & memoryMask) |
+                              (Put(Field::Reg, entry->rmClassBits) & ~memoryMask);
     middle[OperandSource::Rm] = rm.disp;
 
     const uint64_t raw = LoadWithinWindow(bytes, dataAt);
     const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<uint32_t>(raw) << layout.signShift) >>
                                                  layout.signShift);
-    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, form->dataMemorySize);
+    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, entry->dataMemorySize);
     middle[OperandSource::Data] = layout.middle | (raw & layout.dispMask);
     imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
 
@@ -80,19 +81,19 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
 #pragma GCC unroll 3
 #endif
     for (unsigned slot = 0; slot < 3; ++slot) {
-        const uint8_t source = form->source[slot];
+        const uint8_t source = entry->source[slot];
         StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
     }
 
-    // The header in one store: the form's part, the prefixes, the ModR/M flags,
+    // The header in one store: the entry's part, the prefixes, the ModR/M flags,
     // the length and a group's name.
     const unsigned length = dataAt + layout.consumed;
     // jcxz is the entry before jecxz: subtracted from the name field, which
     // holds at least jecxz then, so nothing borrows from the fields above.
-    const uint64_t name = static_cast<uint64_t>(kGroupNames[form->group][regField]) -
-                          (form->shortAddressBelow & !sizes.address32);
+    const uint64_t name = static_cast<uint64_t>(kGroupNames[entry->group][regField]) -
+                          (entry->shortAddressBelow & !sizes.address32);
     const uint64_t header =
-        (form->header | prefixes.flags | (rm.flags & modrmMask) |
+        (entry->header | prefixes.flags | (rm.flags & modrmMask) |
          HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) +
         (name << (8 * HeaderByte::Mnemonic));
     std::memcpy(&record, &header, sizeof(header));
@@ -102,9 +103,5 @@ inline bool DecodeByForm(const uint8_t* bytes, unsigned position, PrefixBytes pr
     record.repeatAndLength = static_cast<uint8_t>(prefixes.repeat | (length << RepeatFlag::LengthShift));
     return true;
 }
-
-// DecodeInstruction with every opcode left to its class handler: the reference
-// the straight-line decoder is held to (same result for every input).
-bool DecodeInstructionByHandlers(const uint8_t* bytes, DecodedInstruction* record, bool is32BitMode);
 
 }  // namespace vexa

@@ -2,7 +2,7 @@
 // Names of the MMX and scalar SSE opcodes that the two-byte mnemonic table
 // does not give: the shift-by-immediate groups, named by the ModR/M reg field,
 // and the scalar single-precision arithmetic row behind an F3h prefix. Shared
-// by the class handlers and the straight-line forms.
+// by the straight-line forms and the layout call.
 #include <cstdint>
 
 #include "decoder/mnemonic_list.h"

@@ -2,7 +2,7 @@
 // Mnemonic tables: the name of every opcode, and of every reg-field value of the
 // opcodes whose ModR/M reg field selects the operation. Entries are 32-bit; the
 // low 16 bits are an index into the mnemonic list, the high 16 bits are zero.
-// In the opcode tables 0 means the handler names the instruction itself (or the
+// In the opcode tables 0 means the operand form names the instruction (or the
 // byte is a prefix, an escape or a group); in the group tables 1 (INVALID) marks
 // a reg-field value that is not an instruction.
 #include <cstdint>

@@ -1,21 +1,23 @@
 #pragma once
-// Operand forms: for every opcode (one-byte, two-byte after 0Fh, and two-byte
-// right behind an F3h) whether the straight-line decoder takes it and, if so,
-// how its operands are made; for the groups whose reg field decides the
-// operands, a row of eight forms. The straight-line decoder builds the same
-// few candidate operands for every instruction (the ModR/M reg and r/m
-// operands, two registers fixed by the opcode, the data after the addressing
-// bytes) and each slot takes the one its form names. The forms are derived at
-// compile time from the class and mnemonic tables the class handlers use, and
-// a test holds the two decoders to the same record for every encoding.
+// Opcode descriptions: the one description of every opcode (one-byte, two-byte
+// after 0Fh, and two-byte right behind an F3h): its name, which slot takes
+// the reg field, the r/m field, a register fixed by the opcode or the data
+// after the addressing bytes, with what sizing, and which reg fields and
+// addressing forms are instructions; for the groups whose reg field decides
+// the operands, a row of eight descriptions. Built at compile time from the class
+// and mnemonic tables. The straight-line decoder builds the same few
+// candidate operands for every instruction and each slot takes the one its
+// description names; the layout call reads the same descriptions to say where
+// each part lies. The few instructions with no straight-line entry are
+// classified by IrregularOpcodeOf.
 #include <array>
 #include <cstdint>
 
 #include "decoder/decoded_instruction.h"
-#include "decoder/fpu_tables.h"
-#include "decoder/media_names.h"
+#include "decoder/internal/fpu_tables.h"
+#include "decoder/internal/media_names.h"
+#include "decoder/internal/mnemonic_tables.h"
 #include "decoder/mnemonic_list.h"
-#include "decoder/mnemonic_tables.h"
 #include "decoder/opcode_classes.h"
 
 namespace vexa {
@@ -71,10 +73,10 @@ constexpr unsigned kCount = 10;
 }  // namespace DataShape
 
 // Name rows for the opcodes whose ModR/M reg field selects the operation.
-namespace FormGroup {
+namespace NameGroup {
 enum : uint8_t { None = 0, Group1, Shift, BitTest, MmxWordShift, MmxDwordShift, MmxQwordShift };
 constexpr unsigned kCount = 7;
-}  // namespace FormGroup
+}  // namespace NameGroup
 
 // Opcodes whose reg field decides more than the name (operands, sizes, which
 // operand kinds are valid): each has a row of eight forms, by the reg field.
@@ -89,13 +91,13 @@ enum : uint8_t {
     Group6,      // 0F 00
     Group7,      // 0F 01
     Group9,      // 0F C7
-    FpuD8,       // D8-DF: memory forms (register forms go to the handler)
+    FpuD8,       // D8-DF: memory forms (register forms are irregular)
 };
 constexpr unsigned kCount = FpuD8 + 8;
 }  // namespace RegRow
 
-struct OperandForm {
-    bool straightLine;   // false: the class handler decodes the opcode
+struct OpcodeDescription {
+    bool straightLine;   // false: no straight-line form (irregular, or no instruction)
     bool hasModRM;
     uint8_t validRegs;   // bit r set: reg field r names an instruction
     bool memoryOnly;     // a register r/m operand is no instruction
@@ -113,32 +115,32 @@ struct OperandForm {
     uint8_t fixedBSizing;
     bool fixedAInOpcode;        // FixedA's number is in bits of the opcode byte (else implied by it)
     bool fixedBInOpcode;
-    uint8_t group;              // FormGroup: the name comes from its row by the reg field
+    uint8_t group;              // NameGroup: the name comes from its row by the reg field
     bool wordFormBelow;         // a 16-bit operand size names the entry before (movsw after movsd)
     bool shortAddressBelow;     // a 16-bit address size names the entry before (jcxz after jecxz)
     uint16_t mnemonic;
 };
 
-namespace operand_form_tables {
+namespace opcode_description_rows {
 
 using namespace Mnemonic;
 
 constexpr uint16_t GroupName(uint8_t group, unsigned reg) {
     switch (group) {
-        case FormGroup::Group1: return MnemonicIndexOf(kGroup1MnemonicTable[reg]);
-        case FormGroup::Shift: return MnemonicIndexOf(kShiftGroupMnemonicTable[reg]);
-        case FormGroup::BitTest: return MnemonicIndexOf(kBitTestGroupMnemonicTable[reg]);
-        case FormGroup::MmxWordShift: return ShiftGroupMnemonic(0x71, static_cast<uint8_t>(reg));
-        case FormGroup::MmxDwordShift: return ShiftGroupMnemonic(0x72, static_cast<uint8_t>(reg));
-        case FormGroup::MmxQwordShift: return ShiftGroupMnemonic(0x73, static_cast<uint8_t>(reg));
+        case NameGroup::Group1: return MnemonicIndexOf(kGroup1MnemonicTable[reg]);
+        case NameGroup::Shift: return MnemonicIndexOf(kShiftGroupMnemonicTable[reg]);
+        case NameGroup::BitTest: return MnemonicIndexOf(kBitTestGroupMnemonicTable[reg]);
+        case NameGroup::MmxWordShift: return ShiftGroupMnemonic(0x71, static_cast<uint8_t>(reg));
+        case NameGroup::MmxDwordShift: return ShiftGroupMnemonic(0x72, static_cast<uint8_t>(reg));
+        case NameGroup::MmxQwordShift: return ShiftGroupMnemonic(0x73, static_cast<uint8_t>(reg));
         default: return None;
     }
 }
 
 // Indexed by [group][reg]; row 0 (no group) names nothing.
-inline constexpr std::array<std::array<uint16_t, 8>, FormGroup::kCount> kGroupNames = [] {
-    std::array<std::array<uint16_t, 8>, FormGroup::kCount> rows{};
-    for (uint8_t group = 1; group < FormGroup::kCount; ++group) {
+inline constexpr std::array<std::array<uint16_t, 8>, NameGroup::kCount> kGroupNames = [] {
+    std::array<std::array<uint16_t, 8>, NameGroup::kCount> rows{};
+    for (uint8_t group = 1; group < NameGroup::kCount; ++group) {
         for (unsigned reg = 0; reg < 8; ++reg) rows[group][reg] = GroupName(group, reg);
     }
     return rows;
@@ -154,9 +156,9 @@ constexpr uint8_t ValidRegs(uint8_t group) {
 }
 
 // A straight-line form with up to three slots.
-constexpr OperandForm Slots(uint16_t mnemonic, uint8_t s0 = OperandSource::None, uint8_t s1 = OperandSource::None,
+constexpr OpcodeDescription Slots(uint16_t mnemonic, uint8_t s0 = OperandSource::None, uint8_t s1 = OperandSource::None,
                             uint8_t s2 = OperandSource::None) {
-    OperandForm form{};
+    OpcodeDescription form{};
     form.straightLine = true;
     form.validRegs = 0xFF;
     form.mnemonic = mnemonic;
@@ -169,8 +171,8 @@ constexpr OperandForm Slots(uint16_t mnemonic, uint8_t s0 = OperandSource::None,
 }
 
 // reg and r/m, the r/m operand first unless `regFirst`.
-constexpr OperandForm RegRmForm(uint16_t mnemonic, bool regFirst, uint8_t regSizing, uint8_t rmSizing) {
-    OperandForm form = regFirst ? Slots(mnemonic, OperandSource::Reg, OperandSource::Rm)
+constexpr OpcodeDescription RegRmForm(uint16_t mnemonic, bool regFirst, uint8_t regSizing, uint8_t rmSizing) {
+    OpcodeDescription form = regFirst ? Slots(mnemonic, OperandSource::Reg, OperandSource::Rm)
                                 : Slots(mnemonic, OperandSource::Rm, OperandSource::Reg);
     form.hasModRM = true;
     form.regSizing = regSizing;
@@ -178,69 +180,69 @@ constexpr OperandForm RegRmForm(uint16_t mnemonic, bool regFirst, uint8_t regSiz
     return form;
 }
 
-constexpr OperandForm WithData(OperandForm form, uint8_t data) {
+constexpr OpcodeDescription WithData(OpcodeDescription form, uint8_t data) {
     form.data = data;
     return form;
 }
 
-constexpr OperandForm WithFixedA(OperandForm form, uint8_t number, uint8_t sizing) {
+constexpr OpcodeDescription WithFixedA(OpcodeDescription form, uint8_t number, uint8_t sizing) {
     form.fixedA = number;
     form.fixedASizing = sizing;
     return form;
 }
 
-constexpr OperandForm WithFixedB(OperandForm form, uint8_t number, uint8_t sizing) {
+constexpr OpcodeDescription WithFixedB(OpcodeDescription form, uint8_t number, uint8_t sizing) {
     form.fixedB = number;
     form.fixedBSizing = sizing;
     return form;
 }
 
 // A register numbered by bits of the opcode byte (40+r, B8+r, 0F C8+r, the sreg of 06/07).
-constexpr OperandForm WithOpcodeRegisterA(OperandForm form, uint8_t number, uint8_t sizing) {
+constexpr OpcodeDescription WithOpcodeRegisterA(OpcodeDescription form, uint8_t number, uint8_t sizing) {
     form = WithFixedA(form, number, sizing);
     form.fixedAInOpcode = true;
     return form;
 }
 
-constexpr OperandForm WithOpcodeRegisterB(OperandForm form, uint8_t number, uint8_t sizing) {
+constexpr OpcodeDescription WithOpcodeRegisterB(OpcodeDescription form, uint8_t number, uint8_t sizing) {
     form = WithFixedB(form, number, sizing);
     form.fixedBInOpcode = true;
     return form;
 }
 
-constexpr OperandForm WithGroup(OperandForm form, uint8_t group) {
+constexpr OpcodeDescription WithGroup(OpcodeDescription form, uint8_t group) {
     form.group = group;
     form.validRegs = ValidRegs(group);
     return form;
 }
 
 // r/m first, then the data operand.
-constexpr OperandForm RmDataForm(uint16_t mnemonic, uint8_t rmSizing, uint8_t data) {
-    OperandForm form = WithData(Slots(mnemonic, OperandSource::Rm, OperandSource::Data), data);
+constexpr OpcodeDescription RmDataForm(uint16_t mnemonic, uint8_t rmSizing, uint8_t data) {
+    OpcodeDescription form = WithData(Slots(mnemonic, OperandSource::Rm, OperandSource::Data), data);
     form.hasModRM = true;
     form.rmSizing = rmSizing;
     return form;
 }
 
-constexpr OperandForm HandlerForm() { return OperandForm{}; }
+constexpr OpcodeDescription NoInstruction() { return OpcodeDescription{}; }
 
 constexpr uint8_t WidthSizing(bool wide) { return wide ? Sizing::Full : Sizing::Byte; }
 
 // The r/m operand alone.
-constexpr OperandForm RmForm(uint16_t mnemonic, uint8_t rmSizing) {
-    OperandForm form = Slots(mnemonic, OperandSource::Rm);
+constexpr OpcodeDescription RmForm(uint16_t mnemonic, uint8_t rmSizing) {
+    OpcodeDescription form = Slots(mnemonic, OperandSource::Rm);
     form.hasModRM = true;
     form.rmSizing = rmSizing;
     return form;
 }
 
-constexpr OperandForm MemoryOnly(OperandForm form) {
+constexpr OpcodeDescription MemoryOnly(OpcodeDescription form) {
     form.memoryOnly = true;
     return form;
 }
 
-constexpr OperandForm RowForm(uint8_t row) {
-    OperandForm form = Slots(None);
+constexpr OpcodeDescription RowForm(uint8_t row) {
+    OpcodeDescription form = Slots(None);
     form.hasModRM = true;
     form.regRow = row;
     return form;
@@ -260,31 +262,31 @@ constexpr uint8_t FpuMemorySizing(uint8_t memorySize) {
     }
 }
 
-// Entry `reg` of a row. Entries that are no instruction go to the handler.
-constexpr OperandForm RegRowForm(uint8_t row, uint8_t reg) {
+// Entry `reg` of a row; entries that are no instruction have no form.
+constexpr OpcodeDescription DescribeRegRowEntry(uint8_t row, uint8_t reg) {
     switch (row) {
         case RegRow::Group3Byte:
         case RegRow::Group3Full: {
             const uint8_t sized = WidthSizing(row == RegRow::Group3Full);
             const uint16_t name = MnemonicIndexOf(kGroup3MnemonicTable[reg]);
-            if (name == Invalid) return HandlerForm();
+            if (name == Invalid) return NoInstruction();
             const uint8_t testData = row == RegRow::Group3Full ? DataShape::ImmFull : DataShape::Imm8;
             if (name == Test) return RmDataForm(Test, sized, testData);
             return RmForm(name, sized);
         }
-        case RegRow::PopRm: return reg == 0 ? RmForm(Pop, Sizing::Full) : HandlerForm();
+        case RegRow::PopRm: return reg == 0 ? RmForm(Pop, Sizing::Full) : NoInstruction();
         case RegRow::Group4:
-            return reg <= 1 ? RmForm(MnemonicIndexOf(kGroup45MnemonicTable[reg]), Sizing::Byte) : HandlerForm();
+            return reg <= 1 ? RmForm(MnemonicIndexOf(kGroup45MnemonicTable[reg]), Sizing::Byte) : NoInstruction();
         case RegRow::Group5: {
             const uint16_t name = MnemonicIndexOf(kGroup45MnemonicTable[reg]);
-            if (name == Invalid) return HandlerForm();
+            if (name == Invalid) return NoInstruction();
             // call/jmp far through a memory pointer: offset plus selector.
             if (reg == 3 || reg == 5) return MemoryOnly(RmForm(name, Sizing::FarPointerMemory));
             return RmForm(name, Sizing::Full);
         }
         case RegRow::Group6: {
             constexpr uint16_t kNames[8] = {Sldt, Str, Lldt, Ltr, Verr, Verw, Invalid, Invalid};
-            if (kNames[reg] == Invalid) return HandlerForm();
+            if (kNames[reg] == Invalid) return NoInstruction();
             return RmForm(kNames[reg], kNames[reg] == Sldt ? Sizing::Full : Sizing::Word);
         }
         case RegRow::Group7:
@@ -296,24 +298,36 @@ constexpr OperandForm RegRowForm(uint8_t row, uint8_t reg) {
                 case 4: return RmForm(Smsw, Sizing::WordOrFull);
                 case 6: return RmForm(Lmsw, Sizing::WordOrFull);
                 case 7: return MemoryOnly(RmForm(Invlpg, Sizing::Byte));
-                default: return HandlerForm();
+                default: return NoInstruction();
             }
-        case RegRow::Group9: return reg == 1 ? MemoryOnly(RmForm(Cmpxchg8b, Sizing::Qword)) : HandlerForm();
+        case RegRow::Group9: return reg == 1 ? MemoryOnly(RmForm(Cmpxchg8b, Sizing::Qword)) : NoInstruction();
         default: {
-            if (row < RegRow::FpuD8 || row >= RegRow::kCount) return HandlerForm();
+            if (row < RegRow::FpuD8 || row >= RegRow::kCount) return NoInstruction();
             const uint8_t escape = static_cast<uint8_t>(0xD8 + (row - RegRow::FpuD8));
             // The operand size decides only the environment's size, which the sizing carries.
             const fpu::MemoryForm memory = fpu::FindMemoryForm(escape, reg, true);
-            if (!memory.valid) return HandlerForm();
+            if (!memory.valid) return NoInstruction();
             return MemoryOnly(RmForm(memory.mnemonic, FpuMemorySizing(memory.memorySize)));
         }
     }
 }
 
-constexpr OperandForm OneByteForm(uint8_t opcode) {
+// The value of a one-bit field of the class's description in `byte`; false
+// when the class has no such field.
+constexpr bool FieldSet(const ClassDescription& description, uint8_t kind, uint8_t byte) {
+    for (const OpcodeBitField& field : description.fields) {
+        if (field.kind == kind) return ((byte >> field.lowBit) & 1) != 0;
+    }
+    return false;
+}
+
+constexpr OpcodeDescription DescribeOneByte(uint8_t opcode) {
     const uint16_t name = MnemonicIndexOf(kOneByteMnemonicTable[opcode]);
-    const bool wide = (opcode & 0x01) != 0;
-    const bool direction = (opcode & 0x02) != 0;
+    const ClassDescription& description = OneByteClassDescription(kOneByteClassTable[opcode]);
+    const bool wide = FieldSet(description, OpcodeFieldKind::Width, opcode);
+    const bool direction = FieldSet(description, OpcodeFieldKind::Direction, opcode);
+    const bool signExtend = FieldSet(description, OpcodeFieldKind::SignExtend, opcode);
+    const bool toPort = (opcode & 0x02) != 0;  // out rather than in
     const uint8_t sized = WidthSizing(wide);
     switch (kOneByteClassTable[opcode]) {
         case OpcodeClass::Imm8: return WithData(Slots(name, OperandSource::Data), DataShape::Imm8);
@@ -326,12 +340,12 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
             return MemoryOnly(RegRmForm(name, true, Sizing::Full, memorySizing));
         }
         case OpcodeClass::MovRmImm: {
-            OperandForm form = RmDataForm(Mov, sized, wide ? DataShape::ImmFull : DataShape::Imm8);
+            OpcodeDescription form = RmDataForm(Mov, sized, wide ? DataShape::ImmFull : DataShape::Imm8);
             form.validRegs = 0x01;
             return form;
         }
         case OpcodeClass::PortImm8: {
-            const OperandForm form = direction ? Slots(name, OperandSource::Data, OperandSource::FixedA)
+            const OpcodeDescription form = toPort ? Slots(name, OperandSource::Data, OperandSource::FixedA)
                                                : Slots(name, OperandSource::FixedA, OperandSource::Data);
             return WithData(WithFixedA(form, 0, sized), DataShape::Imm8);
         }
@@ -340,25 +354,26 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::ReturnImm16: return WithData(Slots(name, OperandSource::Data), DataShape::Constant16);
         case OpcodeClass::Group1: {
             const uint8_t data =
-                !wide ? DataShape::Imm8 : (direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
-            return WithGroup(RmDataForm(None, sized, data), FormGroup::Group1);
+                !wide ? DataShape::Imm8 : (signExtend ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+            return WithGroup(RmDataForm(None, sized, data), NameGroup::Group1);
         }
         case OpcodeClass::ShiftOrGroup3:
-            if (opcode <= 0xD1) return WithGroup(RmDataForm(None, sized, DataShape::ImpliedOne), FormGroup::Shift);
+            if (opcode <= 0xD1) return WithGroup(RmDataForm(None, sized, DataShape::ImpliedOne), NameGroup::Shift);
             if (opcode <= 0xD3) {
-                OperandForm form = WithFixedA(Slots(None, OperandSource::Rm, OperandSource::FixedA), 1, Sizing::Byte);
+                OpcodeDescription form =
+                    WithFixedA(Slots(None, OperandSource::Rm, OperandSource::FixedA), 1, Sizing::Byte);
                 form.hasModRM = true;
                 form.rmSizing = sized;
-                return WithGroup(form, FormGroup::Shift);
+                return WithGroup(form, NameGroup::Shift);
             }
             return RowForm(opcode == 0xF6 ? RegRow::Group3Byte : RegRow::Group3Full);
         case OpcodeClass::StringOrPortDx: {
             if (opcode >= 0xEC) {
-                const OperandForm form = direction ? Slots(name, OperandSource::FixedB, OperandSource::FixedA)
+                const OpcodeDescription form = toPort ? Slots(name, OperandSource::FixedB, OperandSource::FixedA)
                                                    : Slots(name, OperandSource::FixedA, OperandSource::FixedB);
                 return WithFixedB(WithFixedA(form, 0, sized), 2, Sizing::Word);
             }
-            OperandForm form = Slots(name);
+            OpcodeDescription form = Slots(name);
             form.wordFormBelow = wide;
             return form;
         }
@@ -367,21 +382,19 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
                             wide ? DataShape::ImmFull : DataShape::Imm8);
         case OpcodeClass::ShortConditionalJump:
         case OpcodeClass::LoopOrShortJump: {
-            OperandForm form = WithData(Slots(name, OperandSource::Data), DataShape::Rel8);
+            OpcodeDescription form = WithData(Slots(name, OperandSource::Data), DataShape::Rel8);
             form.shortAddressBelow = opcode == 0xE3;
             return form;
         }
         case OpcodeClass::NearCallJmp: return WithData(Slots(name, OperandSource::Data), DataShape::RelFull);
         case OpcodeClass::FarCallJmp: return WithData(Slots(name, OperandSource::Data), DataShape::FarPointer);
-        case OpcodeClass::ShiftImm8: return WithGroup(RmDataForm(None, sized, DataShape::Imm8), FormGroup::Shift);
-        case OpcodeClass::MovRegImm: {
-            const bool wideForm = (opcode & 0x08) != 0;
+        case OpcodeClass::ShiftImm8: return WithGroup(RmDataForm(None, sized, DataShape::Imm8), NameGroup::Shift);
+        case OpcodeClass::MovRegImm:  // w in bit 3
             return WithData(WithOpcodeRegisterA(Slots(name, OperandSource::FixedA, OperandSource::Data), opcode & 7,
-                                                WidthSizing(wideForm)),
-                            wideForm ? DataShape::ImmFull : DataShape::Imm8);
-        }
+                                                sized),
+                            wide ? DataShape::ImmFull : DataShape::Imm8);
         case OpcodeClass::MovAccumulatorOffset: {
-            OperandForm form = direction ? Slots(name, OperandSource::Data, OperandSource::FixedA)
+            OpcodeDescription form = direction ? Slots(name, OperandSource::Data, OperandSource::FixedA)
                                          : Slots(name, OperandSource::FixedA, OperandSource::Data);
             form.dataSizing = sized;
             return WithData(WithFixedA(form, 0, sized), DataShape::MemoryOffset);
@@ -389,12 +402,12 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::MovSegment: return RegRmForm(name, direction, Sizing::Segment, Sizing::Word);
         case OpcodeClass::PushImm:
             return WithData(Slots(name, OperandSource::Data),
-                            direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+                            signExtend ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
         case OpcodeClass::ImulImm: {
-            OperandForm form = RegRmForm(name, true, Sizing::Full, Sizing::Full);
+            OpcodeDescription form = RegRmForm(name, true, Sizing::Full, Sizing::Full);
             form.source[2] = OperandSource::Data;
             form.operandCount = 3;
-            return WithData(form, direction ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
+            return WithData(form, signExtend ? DataShape::ImmSignExtended8 : DataShape::ImmFull);
         }
         case OpcodeClass::RegisterInOpcode:
             if (opcode >= 0x91) {  // xchg accumulator, register
@@ -410,11 +423,11 @@ constexpr OperandForm OneByteForm(uint8_t opcode) {
         case OpcodeClass::FpuEscape: return RowForm(static_cast<uint8_t>(RegRow::FpuD8 + (opcode - 0xD8)));
         default:
             // Prefixes, 0Fh, unassigned bytes, and enter (two immediates).
-            return HandlerForm();
+            return NoInstruction();
     }
 }
 
-constexpr OperandForm MmxForm(uint8_t second) {
+constexpr OpcodeDescription DescribeMmx(uint8_t second) {
     const uint16_t name = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
     const bool store = (second & 0x10) != 0;
     if (name == Emms) return Slots(Emms);
@@ -422,8 +435,8 @@ constexpr OperandForm MmxForm(uint8_t second) {
     if (name == Movq) return RegRmForm(Movq, !store, Sizing::Mmx, Sizing::Mmx);
     if (name == None) {
         // 71-73: shift mm by an immediate, named by the reg field.
-        if (second < kFirstShiftGroup || second > kLastShiftGroup) return HandlerForm();
-        const auto group = static_cast<uint8_t>(FormGroup::MmxWordShift + (second - kFirstShiftGroup));
+        if (second < kFirstShiftGroup || second > kLastShiftGroup) return NoInstruction();
+        const auto group = static_cast<uint8_t>(NameGroup::MmxWordShift + (second - kFirstShiftGroup));
         return WithGroup(RmDataForm(None, Sizing::Mmx, DataShape::Imm8), group);
     }
     return RegRmForm(name, true, Sizing::Mmx, Sizing::Mmx);
@@ -431,43 +444,45 @@ constexpr OperandForm MmxForm(uint8_t second) {
 
 // Scalar SSE opcodes without an F3h right before 0Fh: packed or other forms
 // that are counted (prefixes, opcode, addressing bytes) but not named.
-constexpr OperandForm UnnamedSseForm() {
-    OperandForm form = Slots(None);
+constexpr OpcodeDescription UnnamedSse() {
+    OpcodeDescription form = Slots(None);
     form.hasModRM = true;
     return form;
 }
 
 // Scalar SSE opcodes behind an F3h right before 0Fh.
-constexpr OperandForm ScalarSseForm(uint8_t second) {
+constexpr OpcodeDescription DescribeScalarSse(uint8_t second) {
     switch (second) {
         case 0x10: return RegRmForm(Movss, true, Sizing::XmmScalar, Sizing::XmmScalar);
         case 0x11: return RegRmForm(Movss, false, Sizing::XmmScalar, Sizing::XmmScalar);
         case 0xC2: {  // the comparison predicate stays a plain number
-            OperandForm form = RegRmForm(Cmpss, true, Sizing::XmmScalar, Sizing::XmmScalar);
+            OpcodeDescription form = RegRmForm(Cmpss, true, Sizing::XmmScalar, Sizing::XmmScalar);
             form.source[2] = OperandSource::Data;
             form.operandCount = 3;
             return WithData(form, DataShape::Imm8);
         }
         default: {
             const uint16_t name = ScalarArithmeticMnemonic(second);
-            // The rest of the row is no instruction: the handler says so.
-            return name == None ? HandlerForm() : RegRmForm(name, true, Sizing::XmmScalar, Sizing::XmmScalar);
+            // The rest of the row is no instruction.
+            return name == None ? NoInstruction() : RegRmForm(name, true, Sizing::XmmScalar, Sizing::XmmScalar);
         }
     }
 }
 
-constexpr OperandForm TwoByteForm(uint8_t second) {
+constexpr OpcodeDescription DescribeTwoByte(uint8_t second) {
     const uint16_t name = MnemonicIndexOf(kTwoByteMnemonicTable[second]);
-    const bool wide = (second & 0x01) != 0;
+    const ClassDescription& description = TwoByteClassDescription(kTwoByteClassTable[second]);
+    const bool wide = FieldSet(description, OpcodeFieldKind::Width, second);
+    const bool direction = FieldSet(description, OpcodeFieldKind::Direction, second);
     switch (kTwoByteClassTable[second]) {
         case TwoByteClass::Bswap:
             return WithOpcodeRegisterA(Slots(name, OperandSource::FixedA), second & 7, Sizing::Full);
         case TwoByteClass::BitTestImm:
-            return WithGroup(RmDataForm(None, Sizing::Full, DataShape::Imm8), FormGroup::BitTest);
+            return WithGroup(RmDataForm(None, Sizing::Full, DataShape::Imm8), NameGroup::BitTest);
         case TwoByteClass::SegmentPushPop:
             return WithOpcodeRegisterA(Slots(name, OperandSource::FixedA), (second >> 3) & 7, Sizing::Segment);
         case TwoByteClass::ShiftDoubleImm: {
-            OperandForm form = RegRmForm(name, false, Sizing::Full, Sizing::Full);
+            OpcodeDescription form = RegRmForm(name, false, Sizing::Full, Sizing::Full);
             form.source[2] = OperandSource::Data;
             form.operandCount = 3;
             return WithData(form, DataShape::Imm8);
@@ -481,7 +496,7 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
         case TwoByteClass::Cmov: return RegRmForm(name, true, Sizing::Full, Sizing::Full);
         case TwoByteClass::NearConditionalJump: return WithData(Slots(name, OperandSource::Data), DataShape::RelFull);
         case TwoByteClass::Setcc: {
-            OperandForm form = Slots(name, OperandSource::Rm);
+            OpcodeDescription form = Slots(name, OperandSource::Rm);
             form.hasModRM = true;
             form.rmSizing = Sizing::Byte;
             form.validRegs = 0x01;
@@ -495,7 +510,8 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
                 case Btc: return RegRmForm(name, false, Sizing::Full, Sizing::Full);
                 case Shld:
                 case Shrd: {
-                    OperandForm form = WithFixedA(RegRmForm(name, false, Sizing::Full, Sizing::Full), 1, Sizing::Byte);
+                    OpcodeDescription form =
+                        WithFixedA(RegRmForm(name, false, Sizing::Full, Sizing::Full), 1, Sizing::Byte);
                     form.source[2] = OperandSource::FixedA;
                     form.operandCount = 3;
                     return form;
@@ -505,8 +521,8 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
                 case Lgs: return MemoryOnly(RegRmForm(name, true, Sizing::Full, Sizing::FarPointerMemory));
                 default: return RegRmForm(name, true, Sizing::Full, Sizing::Full);
             }
-        case TwoByteClass::Mmx: return MmxForm(second);
-        case TwoByteClass::SseScalar: return UnnamedSseForm();
+        case TwoByteClass::Mmx: return DescribeMmx(second);
+        case TwoByteClass::SseScalar: return UnnamedSse();
         case TwoByteClass::SystemGroup:
             return RowForm(second == 0x00 ? RegRow::Group6 : (second == 0x01 ? RegRow::Group7 : RegRow::Group9));
         case TwoByteClass::MovControlDebug: {
@@ -514,47 +530,48 @@ constexpr OperandForm TwoByteForm(uint8_t second) {
             // exist) or a debug register; bit 1 set: into the special register.
             const bool debug = (second & 0x01) != 0;
             const uint8_t special = debug ? Sizing::Debug : Sizing::Control;
-            OperandForm form = RegRmForm(name, (second & 0x02) != 0, special, Sizing::Dword);
+            OpcodeDescription form = RegRmForm(name, direction, special, Sizing::Dword);
             form.registerOnly = true;
             form.validRegs = debug ? 0xFF : 0x1D;
             return form;
         }
         default:  // unassigned bytes
-            return HandlerForm();
+            return NoInstruction();
     }
 }
 
-}  // namespace operand_form_tables
+}  // namespace opcode_description_rows
 
 // The opcode maps of the forms: one-byte opcodes, two-byte opcodes, and
 // two-byte opcodes right behind an F3h prefix (the scalar SSE forms).
-namespace FormMap {
+namespace OpcodeMap {
 enum : unsigned { OneByte = 0, TwoByte = 1, TwoByteAfterRep = 2 };
 constexpr unsigned kCount = 3;
-}  // namespace FormMap
+}  // namespace OpcodeMap
 
-// Indexed by [FormMap][opcode byte].
-inline constexpr std::array<std::array<OperandForm, 256>, FormMap::kCount> kOperandForms = [] {
-    std::array<std::array<OperandForm, 256>, FormMap::kCount> forms{};
+// Indexed by [OpcodeMap][opcode byte].
+inline constexpr std::array<std::array<OpcodeDescription, 256>, OpcodeMap::kCount> kOpcodeDescriptions = [] {
+    std::array<std::array<OpcodeDescription, 256>, OpcodeMap::kCount> forms{};
     for (unsigned byte = 0; byte < 256; ++byte) {
         const auto opcode = static_cast<uint8_t>(byte);
-        forms[FormMap::OneByte][byte] = operand_form_tables::OneByteForm(opcode);
-        forms[FormMap::TwoByte][byte] = operand_form_tables::TwoByteForm(opcode);
-        forms[FormMap::TwoByteAfterRep][byte] = kTwoByteClassTable[byte] == TwoByteClass::SseScalar
-                                                    ? operand_form_tables::ScalarSseForm(opcode)
-                                                    : operand_form_tables::TwoByteForm(opcode);
+        forms[OpcodeMap::OneByte][byte] = opcode_description_rows::DescribeOneByte(opcode);
+        forms[OpcodeMap::TwoByte][byte] = opcode_description_rows::DescribeTwoByte(opcode);
+        forms[OpcodeMap::TwoByteAfterRep][byte] = kTwoByteClassTable[byte] == TwoByteClass::SseScalar
+                                                    ? opcode_description_rows::DescribeScalarSse(opcode)
+                                                    : opcode_description_rows::DescribeTwoByte(opcode);
     }
     return forms;
 }();
 
-using operand_form_tables::kGroupNames;
+using opcode_description_rows::kGroupNames;
 
 // Indexed by [RegRow][reg field]; row 0 is never taken.
-inline constexpr std::array<std::array<OperandForm, 8>, RegRow::kCount> kRowOperandForms = [] {
-    std::array<std::array<OperandForm, 8>, RegRow::kCount> forms{};
+inline constexpr std::array<std::array<OpcodeDescription, 8>, RegRow::kCount> kRegRowDescriptions = [] {
+    std::array<std::array<OpcodeDescription, 8>, RegRow::kCount> forms{};
     for (unsigned row = 1; row < RegRow::kCount; ++row) {
         for (unsigned reg = 0; reg < 8; ++reg) {
-            forms[row][reg] = operand_form_tables::RegRowForm(static_cast<uint8_t>(row), static_cast<uint8_t>(reg));
+            forms[row][reg] =
+                opcode_description_rows::DescribeRegRowEntry(static_cast<uint8_t>(row), static_cast<uint8_t>(reg));
         }
     }
     return forms;
@@ -562,9 +579,35 @@ inline constexpr std::array<std::array<OperandForm, 8>, RegRow::kCount> kRowOper
 
 // Whether the straight line takes `form` with this reg field and addressing
 // form (a register r/m operand, or memory or no ModR/M byte).
-constexpr bool FormTakes(const OperandForm& form, unsigned regField, bool registerForm) {
+constexpr bool TakesEncoding(const OpcodeDescription& form, unsigned regField, bool registerForm) {
     if (!form.straightLine || ((form.validRegs >> regField) & 1) == 0) return false;
     return registerForm ? !form.memoryOnly : !form.registerOnly;
+}
+
+// The instructions the straight line has no form for, decoded apart and
+// described by the layout call from this same classification.
+namespace IrregularOpcode {
+enum : uint8_t {
+    None = 0,                // a straight-line form, or no instruction
+    Enter,                   // C8: two immediates
+    FpuRegister,             // D8-DF with mod 11: the stack and control forms of decoder/fpu_tables.h
+    TableStoreWithRegister,  // 0F 01 /0 with mod 11: unnamed, the register bare
+};
+}  // namespace IrregularOpcode
+
+inline constexpr uint8_t kEnterImmediateSizes[2] = {2, 1};  // enter imm16, imm8
+
+// `byte` is the opcode byte, or the byte after 0Fh when `twoByte`.
+constexpr uint8_t IrregularOpcodeOf(bool twoByte, uint8_t byte, uint8_t modrm) {
+    const bool registerForm = modrm >= 0xC0;
+    const uint8_t row = kOpcodeDescriptions[twoByte ? OpcodeMap::TwoByte : OpcodeMap::OneByte][byte].regRow;
+    if (twoByte) {
+        return row == RegRow::Group7 && registerForm && ((modrm >> 3) & 7) == 0
+                   ? IrregularOpcode::TableStoreWithRegister
+                   : IrregularOpcode::None;
+    }
+    if (kOneByteClassTable[byte] == OpcodeClass::Enter) return IrregularOpcode::Enter;
+    return row >= RegRow::FpuD8 && registerForm ? IrregularOpcode::FpuRegister : IrregularOpcode::None;
 }
 
 // The opcode (map and byte) of each row, for the record's class fields.
@@ -572,30 +615,28 @@ struct RowOpcode {
     bool twoByte;
     uint8_t byte;
 };
+// Found in the descriptions (the one-byte and two-byte maps), which name each row once.
 constexpr RowOpcode RowOpcodeOf(unsigned row) {
-    switch (row) {
-        case RegRow::Group3Byte: return {false, 0xF6};
-        case RegRow::Group3Full: return {false, 0xF7};
-        case RegRow::PopRm: return {false, 0x8F};
-        case RegRow::Group4: return {false, 0xFE};
-        case RegRow::Group5: return {false, 0xFF};
-        case RegRow::Group6: return {true, 0x00};
-        case RegRow::Group7: return {true, 0x01};
-        case RegRow::Group9: return {true, 0xC7};
-        default: return {false, static_cast<uint8_t>(0xD8 + (row - RegRow::FpuD8))};
+    for (unsigned map = OpcodeMap::OneByte; map <= OpcodeMap::TwoByte; ++map) {
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (kOpcodeDescriptions[map][byte].regRow == row) {
+                return {map == OpcodeMap::TwoByte, static_cast<uint8_t>(byte)};
+            }
+        }
     }
+    return {false, 0};
 }
 
-// A form resolved for one operand size: what the straight-line decoder reads
+// A description resolved for one operand size: what the straight-line decoder reads
 // per instruction, with the sizes already turned into class bits and memory
 // sizes, the fixed registers into register codes, and the record's header as
 // far as the opcode decides it.
-struct StraightForm {
+struct StraightLineEntry {
     uint64_t header;  // the record's first eight bytes: class, subclass, name
                       // (0 for a group: its row names it), two-byte flag, operand count
-    uint16_t validForms;  // bit r: reg field r with a memory operand (or no ModR/M)
+    uint16_t validEncodings;  // bit r: reg field r with a memory operand (or no ModR/M)
                           // names an instruction; bit 8 + r: with a register operand;
-                          // 0 when the class handler decodes the opcode
+                          // 0 when the opcode has no straight-line form
     uint8_t hasModRM;     // 1 when a ModR/M byte follows the opcode
     uint8_t regRow;       // RegRow: take the row's entry for the reg field instead
     uint8_t group;
@@ -664,12 +705,12 @@ inline constexpr SizingBits kSizingBits[Sizing::kCount][2] = {
 
 constexpr uint64_t HeaderField(unsigned byte, uint64_t value) { return value << (8 * byte); }
 
-constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool twoByte, uint8_t byte) {
-    StraightForm resolved{};
+constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool operand32, bool twoByte, uint8_t byte) {
+    StraightLineEntry resolved{};
     const uint8_t opcodeClass = twoByte ? static_cast<uint8_t>(OpcodeClass::TwoByteEscape) : kOneByteClassTable[byte];
     const uint8_t subClass = twoByte ? kTwoByteClassTable[byte] : 0;
     const uint16_t mnemonic =
-        form.group != FormGroup::None
+        form.group != NameGroup::None
             ? 0
             : static_cast<uint16_t>(form.mnemonic - (form.wordFormBelow && !operand32 ? 1 : 0));
     resolved.header = HeaderField(HeaderByte::OpcodeClass, opcodeClass) | HeaderField(HeaderByte::SubClass, subClass) |
@@ -678,8 +719,9 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.hasModRM = form.hasModRM ? 1 : 0;
     for (unsigned reg = 0; reg < 8; ++reg) {
-        resolved.validForms = static_cast<uint16_t>(resolved.validForms | (FormTakes(form, reg, false) << reg) |
-                                                    (FormTakes(form, reg, true) << (8 + reg)));
+        resolved.validEncodings =
+            static_cast<uint16_t>(resolved.validEncodings | (TakesEncoding(form, reg, false) << reg) |
+                                  (TakesEncoding(form, reg, true) << (8 + reg)));
     }
     resolved.regRow = form.regRow;
     resolved.group = form.group;
@@ -695,14 +737,15 @@ constexpr StraightForm ResolveForm(const OperandForm& form, bool operand32, bool
     return resolved;
 }
 
-// Indexed by [operand32][FormMap][opcode byte].
-inline constexpr std::array<std::array<std::array<StraightForm, 256>, FormMap::kCount>, 2> kStraightForms = [] {
-    std::array<std::array<std::array<StraightForm, 256>, FormMap::kCount>, 2> forms{};
+// Indexed by [operand32][OpcodeMap][opcode byte].
+using StraightLineMaps = std::array<std::array<std::array<StraightLineEntry, 256>, OpcodeMap::kCount>, 2>;
+inline constexpr StraightLineMaps kStraightLineEntries = [] {
+    StraightLineMaps forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
-        for (unsigned map = 0; map < FormMap::kCount; ++map) {
+        for (unsigned map = 0; map < OpcodeMap::kCount; ++map) {
             for (unsigned byte = 0; byte < 256; ++byte) {
-                forms[operand32][map][byte] = ResolveForm(kOperandForms[map][byte], operand32 != 0,
-                                                          map != FormMap::OneByte, static_cast<uint8_t>(byte));
+                forms[operand32][map][byte] = ResolveEntry(kOpcodeDescriptions[map][byte], operand32 != 0,
+                                                          map != OpcodeMap::OneByte, static_cast<uint8_t>(byte));
             }
         }
     }
@@ -710,14 +753,15 @@ inline constexpr std::array<std::array<std::array<StraightForm, 256>, FormMap::k
 }();
 
 // Indexed by [operand32][RegRow][reg field]; row 0 is never taken.
-inline constexpr std::array<std::array<std::array<StraightForm, 8>, RegRow::kCount>, 2> kStraightRowForms = [] {
-    std::array<std::array<std::array<StraightForm, 8>, RegRow::kCount>, 2> forms{};
+using StraightLineRows = std::array<std::array<std::array<StraightLineEntry, 8>, RegRow::kCount>, 2>;
+inline constexpr StraightLineRows kStraightLineRowEntries = [] {
+    StraightLineRows forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
         for (unsigned row = 1; row < RegRow::kCount; ++row) {
             const RowOpcode opcode = RowOpcodeOf(row);
             for (unsigned reg = 0; reg < 8; ++reg) {
                 forms[operand32][row][reg] =
-                    ResolveForm(kRowOperandForms[row][reg], operand32 != 0, opcode.twoByte, opcode.byte);
+                    ResolveEntry(kRegRowDescriptions[row][reg], operand32 != 0, opcode.twoByte, opcode.byte);
             }
         }
     }

@@ -15,29 +15,12 @@ namespace vexa {
 // displacement), whatever the form; the decode window always has them.
 bool DecodeModRM(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                  OperandDescriptor* rmOperand, bool address32);
+// The two addressing forms alone: the SIB and displacement bytes, not the
+// ModR/M byte itself, are added to the length, and hasSIB set; DecodeModRM
+// counts the ModR/M byte and sets hasModRM.
 bool DecodeModRM32(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                    OperandDescriptor* rmOperand);
 bool DecodeModRM16(const uint8_t* modrm, DecodedInstruction* record, OperandDescriptor* regOperand,
                    OperandDescriptor* rmOperand);
-
-// Number of immediate bytes of a full-size operand: 1 when not wide, else 4 or 2.
-constexpr uint8_t ImmediateSize(bool operand32, bool wide) { return !wide ? 1 : (operand32 ? 4 : 2); }
-
-// Reads n (0-4) little-endian bytes. The common widths are spelled out so that
-// each becomes one load.
-inline uint32_t ReadLittleEndian(const uint8_t* bytes, unsigned n) {
-    switch (n) {
-        case 1: return bytes[0];
-        case 2: return static_cast<uint32_t>(bytes[0] | (bytes[1] << 8));
-        case 4:
-            return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-                   (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-        default: {
-            uint32_t value = 0;
-            for (unsigned i = 0; i < n; ++i) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-            return value;
-        }
-    }
-}
 
 }  // namespace vexa
