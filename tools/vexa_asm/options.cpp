@@ -1,5 +1,7 @@
 #include "tools/vexa_asm/options.h"
 
+#include "tools/common/cli_support.h"
+
 namespace vexa::asmcli {
 namespace {
 
@@ -73,13 +75,7 @@ std::string UsageText() {
         "\n"
         "options:\n";
     for (const OptionSpec& option : OptionTable()) {
-        std::string name = "  " + std::string(option.name);
-        name.resize(kDescriptionColumn, ' ');
-        for (const char* c = option.description; *c != '\0'; ++c) {
-            name += *c;
-            if (*c == '\n') name.append(kDescriptionColumn, ' ');
-        }
-        text += name + "\n";
+        cli::AppendOptionLine(text, "  " + std::string(option.name), option.description, kDescriptionColumn);
     }
     text +=
         "\n"

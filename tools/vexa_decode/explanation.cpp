@@ -248,7 +248,7 @@ void AppendOpcode(std::string& out, const Subject& s) {
         const std::string range = field.highBit == field.lowBit
                                       ? "bit " + std::to_string(field.highBit)
                                       : "bits " + std::to_string(field.highBit) + "-" + std::to_string(field.lowBit);
-        AppendFieldLine(out, field.name, BinaryText(field.value, field.highBit - field.lowBit + 1u), range,
+        AppendFieldLine(out, kOpcodeFieldLetters[field.kind], BinaryText(field.value, field.highBit - field.lowBit + 1u), range,
                         FieldMeaning(field, s.source, opcode, s.Sizes().operand32));
     }
 }

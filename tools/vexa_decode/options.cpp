@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "decoder/decoder.h"
+#include "tools/common/cli_support.h"
 #include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/hex_text.h"
 
@@ -176,13 +177,7 @@ std::string UsageText() {
     for (const OptionSpec& option : OptionTable()) {
         std::string name = "  " + std::string(option.name);
         if (option.valueName != nullptr) name += std::string(" ") + option.valueName;
-        name.resize(std::max(kDescriptionColumn, name.size() + 1), ' ');
-        // Continuation lines of a long description line up under its first.
-        for (const char* c = option.description; *c != '\0'; ++c) {
-            name += *c;
-            if (*c == '\n') name.append(kDescriptionColumn, ' ');
-        }
-        text += name + "\n";
+        AppendOptionLine(text, name, option.description, kDescriptionColumn);
     }
     text +=
         "\n"
