@@ -10,6 +10,12 @@ constexpr size_t kReadBlock = 1 << 16;
 
 }  // namespace
 
+bool CheckCommonOptions(const CommonOptions& options, std::string& error) {
+    if (!options.explain || !options.json) return true;
+    error = "--explain and --json cannot be combined";
+    return false;
+}
+
 void Flush(std::string& out, std::FILE* stream) {
     std::fwrite(out.data(), 1, out.size(), stream);
     out.clear();

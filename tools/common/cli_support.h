@@ -3,12 +3,37 @@
 // list, buffered output and the --batch line reader.
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexa::cli {
 
 constexpr int kExitOk = 0;
 constexpr int kExitBadInput = 2;
+
+// The options both tools take, each set by one row of its option table.
+struct CommonOptions {
+    bool is32BitMode = true;
+    bool upperCase = false;
+    bool json = false;
+    bool batch = false;
+    bool explain = false;
+    bool help = false;
+};
+
+// The row of `table` named `argument`; nullptr, with the message in `error`,
+// for an option the tool does not know.
+template <class OptionSpec>
+const OptionSpec* FindOption(const std::vector<OptionSpec>& table, std::string_view argument, std::string& error) {
+    for (const OptionSpec& option : table) {
+        if (argument == option.name) return &option;
+    }
+    error = "unknown option '" + std::string(argument) + "' (see --help)";
+    return nullptr;
+}
+
+// False, with the message in `error`, for --explain together with --json.
+bool CheckCommonOptions(const CommonOptions& options, std::string& error);
 
 // Output is gathered in a string and written once it holds this much.
 constexpr size_t kFlushThreshold = 1 << 16;

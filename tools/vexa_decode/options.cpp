@@ -31,7 +31,7 @@ bool StripHexMarks(std::string_view& text) {
     return false;
 }
 
-template <bool Options::*Flag>
+template <auto Flag>
 bool Set(Options& options, std::string_view) {
     options.*Flag = true;
     return true;
@@ -94,14 +94,8 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             options.hexArguments.push_back(argument);
             continue;
         }
-        const OptionSpec* match = nullptr;
-        for (const OptionSpec& option : OptionTable()) {
-            if (argument == option.name) match = &option;
-        }
-        if (match == nullptr) {
-            error = "unknown option '" + std::string(argument) + "' (see --help)";
-            return false;
-        }
+        const OptionSpec* match = FindOption(OptionTable(), argument, error);
+        if (match == nullptr) return false;
         std::string_view value;
         if (match->valueName != nullptr) {
             if (i + 1 == argc) {
@@ -118,10 +112,7 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
         listingOption = listingOption || name == "--raw" || match->valueName != nullptr;
     }
     if (options.help) return true;
-    if (options.explain && options.json) {
-        error = "--explain and --json cannot be combined";
-        return false;
-    }
+    if (!CheckCommonOptions(options, error)) return false;
     if (listingOption && !options.list) {
         error = "--raw, --file, --skip, --count and --org work only with --list";
         return false;
