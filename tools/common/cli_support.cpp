@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace vexa::cli {
 namespace {
@@ -44,29 +45,32 @@ int StartStatus(const char* program, bool parsed, const std::string& error, bool
     return -1;
 }
 
-LineReader::LineReader(std::FILE* in) : in_(in), block_(kReadBlock + 1) {}
-
-char* LineReader::Next(size_t& length) {
+void ForEachLine(std::FILE* in, const std::function<void(char* text, size_t length, unsigned long number)>& line) {
+    std::vector<char> block(kReadBlock + 1);  // one byte more than is read into it, for a final zero
+    size_t filled = 0;                        // bytes in the block
+    size_t begin = 0;                         // the first byte of the next line
+    bool atEnd = false;
+    unsigned long number = 0;
     for (;;) {
-        char* const data = block_.data();
-        char* lineEnd = static_cast<char*>(std::memchr(data + begin_, '\n', filled_ - begin_));
-        if (lineEnd == nullptr && !atEnd_) {
-            // Keep the unfinished line, read more after it.
-            std::memmove(data, data + begin_, filled_ - begin_);
-            filled_ -= begin_;
-            begin_ = 0;
-            if (block_.size() - 1 - filled_ < kReadBlock / 2) block_.resize(block_.size() + kReadBlock);
-            const size_t got = std::fread(block_.data() + filled_, 1, block_.size() - 1 - filled_, in_);
-            if (got == 0) atEnd_ = true;
-            filled_ += got;
+        char* const data = block.data();
+        char* lineEnd = static_cast<char*>(std::memchr(data + begin, '\n', filled - begin));
+        if (lineEnd == nullptr && !atEnd) {
+            // Keep the unfinished line, read more after it; a line longer than the block grows it.
+            std::memmove(data, data + begin, filled - begin);
+            filled -= begin;
+            begin = 0;
+            if (block.size() - 1 - filled < kReadBlock / 2) block.resize(block.size() + kReadBlock);
+            const size_t got = std::fread(block.data() + filled, 1, block.size() - 1 - filled, in);
+            if (got == 0) atEnd = true;
+            filled += got;
             continue;
         }
-        if (lineEnd == nullptr && begin_ == filled_) return nullptr;  // the input ended after a '\n'
-        char* const line = data + begin_;
-        length = static_cast<size_t>((lineEnd != nullptr ? lineEnd : data + filled_) - line);
-        begin_ = lineEnd != nullptr ? begin_ + length + 1 : filled_;
-        line[length] = '\0';
-        return line;
+        if (lineEnd == nullptr && begin == filled) return;  // the input ended after a '\n'
+        char* const text = data + begin;
+        const size_t length = static_cast<size_t>((lineEnd != nullptr ? lineEnd : data + filled) - text);
+        begin = lineEnd != nullptr ? begin + length + 1 : filled;
+        text[length] = '\0';
+        line(text, length, ++number);
     }
 }
 

@@ -2,6 +2,7 @@
 // What vexa-decode and vexa-asm do alike: exit statuses, the --help option
 // list, buffered output and the --batch line reader.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,11 +15,7 @@ constexpr int kExitBadInput = 2;
 // The options both tools take, each set by one row of its option table.
 struct CommonOptions {
     bool is32BitMode = true;
-    bool upperCase = false;
-    bool json = false;
-    bool batch = false;
-    bool explain = false;
-    bool help = false;
+    bool upperCase = false, json = false, batch = false, explain = false, help = false;
 };
 
 // The row of `table` named `argument`; nullptr, with the message in `error`,
@@ -53,34 +50,7 @@ int StartStatus(const char* program, bool parsed, const std::string& error, bool
 
 // Calls `line(text, length, number)` for each line of `in`, numbered from 1:
 // `text` is writable and ends in a zero where its '\n' was (the last line may
-// have none).
-template <class LineFunction>
-void ForEachLine(std::FILE* in, LineFunction&& line);
-
-// The reader behind ForEachLine: standard input in large blocks, cut into
-// lines in place; a line longer than the block grows it.
-class LineReader {
-public:
-    explicit LineReader(std::FILE* in);
-    // The next line, or nullptr at the end of the input.
-    char* Next(size_t& length);
-
-private:
-    std::FILE* in_;
-    std::vector<char> block_;  // one byte more than is read into it, for a final zero
-    size_t filled_ = 0;  // bytes in the block
-    size_t begin_ = 0;   // the first byte of the next line
-    bool atEnd_ = false;
-};
-
-template <class LineFunction>
-void ForEachLine(std::FILE* in, LineFunction&& line) {
-    LineReader reader(in);
-    unsigned long number = 0;
-    size_t length = 0;
-    while (char* text = reader.Next(length)) {
-        line(text, length, ++number);
-    }
-}
+// have none). The input is read in large blocks and cut into lines in place.
+void ForEachLine(std::FILE* in, const std::function<void(char* text, size_t length, unsigned long number)>& line);
 
 }  // namespace vexa::cli

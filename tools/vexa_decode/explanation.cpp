@@ -11,7 +11,6 @@
 #include "decoder/prefix_bytes.h"
 #include "formatter/operand_text.h"
 #include "formatter/register_name.h"
-#include "tools/vexa_decode/class_forms.h"
 #include "tools/vexa_decode/hex_text.h"
 #include "tools/vexa_decode/opcode_fields.h"
 #include "tools/vexa_decode/terminal_colour.h"
@@ -19,29 +18,14 @@
 namespace vexa::cli {
 namespace {
 
-constexpr size_t kOffsetColumn = 6;
-constexpr size_t kBytesColumn = 13;
-constexpr size_t kRoleColumn = 14;
-constexpr size_t kFieldNameColumn = 6;
-constexpr size_t kFieldBitsColumn = 6;
-constexpr size_t kFieldRangeColumn = 10;
+// The columns of a byte line ("0-1  66 C7  opcode  ...") and of a field line.
+constexpr size_t kOffsetColumn = 6, kBytesColumn = 13, kRoleColumn = 14;
+constexpr size_t kFieldNameColumn = 6, kFieldBitsColumn = 6, kFieldRangeColumn = 10;
 
 // What a group of bytes holds: a part of the layout, finer than its role.
 enum class Meaning : uint8_t {
-    Prefix,
-    Opcode,
-    Escape,
-    SecondOpcode,
-    ModRM,
-    Sib,
-    AddressDisplacement,
-    Immediate,
-    SignExtendedImm8,
-    BranchDisplacement,
-    MemoryOffset,
-    Constant,
-    PointerOffset,
-    PointerSelector,
+    Prefix, Opcode, Escape, SecondOpcode, ModRM, Sib, AddressDisplacement,
+    Immediate, SignExtendedImm8, BranchDisplacement, MemoryOffset, Constant, PointerOffset, PointerSelector,
     Invalid,
 };
 
@@ -129,9 +113,9 @@ Groups GroupsOf(const Subject& s) {
 
 std::string ClassText(const DecodedInstruction& record, bool secondByte) {
     if (secondByte) {
-        return "two-byte class " + std::to_string(record.subClass) + ": " + TwoByteClassForm(record.subClass);
+        return "two-byte class " + std::to_string(record.subClass) + ": " + TwoByteClassDescription(record.subClass).text;
     }
-    return "class " + std::to_string(record.opcodeClass) + ": " + OneByteClassForm(record.opcodeClass);
+    return "class " + std::to_string(record.opcodeClass) + ": " + OneByteClassDescription(record.opcodeClass).text;
 }
 
 std::string NamedClassText(const DecodedInstruction& record, bool secondByte) {

@@ -59,7 +59,7 @@ int DecodeBatch(const Options& options, std::FILE* in, std::FILE* out, std::FILE
     DecodeResult result;
     int status = kExitOk;
     const bool colour = options.explain && ShouldColour(out);
-    ForEachLine(in, [&](const char* line, size_t length, unsigned long lineNumber) {
+    ForEachLine(in, [&](char* line, size_t length, unsigned long lineNumber) {
         if (!ParseHexLine(std::string_view(line, length), bytes, error)) {
             Flush(text, out);
             std::fprintf(err, "%s: line %lu: %s\n", kProgramName, lineNumber, DescribeHexError(error).c_str());
