@@ -24,11 +24,17 @@ cli::HexBytes ToHexBytes(const AssembledBytes& encoding) {
     return bytes;
 }
 
-// The bytes line without its trailing blank.
-void AppendBytesValue(std::string& out, const cli::DecodeResult& result) {
-    std::string bytes = result.bytesLine;
+// A bytes line as a JSON string, without its trailing blank.
+void AppendBytesValue(std::string& out, const char* bytesLine) {
+    std::string bytes = bytesLine;
     if (!bytes.empty() && bytes.back() == ' ') bytes.pop_back();
     cli::AppendJsonString(out, bytes.c_str());
+}
+
+// The members every JSON object starts with: the line number and the text read.
+void AppendJsonStart(std::string& out, unsigned long lineNumber, const char* text) {
+    out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
+    cli::AppendJsonString(out, text);
 }
 
 // One instruction from the line the assembler checked: what BuildDisplayLines
@@ -39,12 +45,9 @@ void AppendChecked(const Options& options, const char* text, unsigned long lineN
     char bytesLine[kDisplayLineSize];
     BuildBytesLine(encoding.bytes, encoding.length, bytesLine);
     if (options.json) {
-        out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
-        cli::AppendJsonString(out, text);
+        AppendJsonStart(out, lineNumber, text);
         out += ",\"bytes\":";
-        std::string bytes = bytesLine;
-        if (!bytes.empty()) bytes.pop_back();
-        cli::AppendJsonString(out, bytes.c_str());
+        AppendBytesValue(out, bytesLine);
         out += ",\"length\":" + std::to_string(encoding.length) + ",\"instruction\":";
         cli::AppendJsonString(out, line);
         out += "}\n";
@@ -88,8 +91,7 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
     if (!ok) {
         message = error.message;
         if (options.json) {
-            out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
-            cli::AppendJsonString(out, text);
+            AppendJsonStart(out, lineNumber, text);
             out += ",\"error\":";
             cli::AppendJsonString(out, error.message);
             out += "}\n";
@@ -99,10 +101,9 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
     static cli::DecodeResult result;
     if (options.json) {
         cli::DecodeBytes(ToHexBytes(encodings[0]), options.is32BitMode, options.upperCase, result);
-        out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
-        cli::AppendJsonString(out, text);
+        AppendJsonStart(out, lineNumber, text);
         out += ",\"bytes\":";
-        AppendBytesValue(out, result);
+        AppendBytesValue(out, result.bytesLine);
         out += ",\"length\":" + std::to_string(encodings[0].length) + ",\"instruction\":";
         cli::AppendJsonString(out, result.instructionLine);
         if (options.all) {
@@ -110,7 +111,7 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
             for (unsigned i = 0; i < count; ++i) {
                 cli::DecodeBytes(ToHexBytes(encodings[i]), options.is32BitMode, options.upperCase, result);
                 if (i > 0) out += ',';
-                AppendBytesValue(out, result);
+                AppendBytesValue(out, result.bytesLine);
             }
             out += ']';
         }

@@ -387,8 +387,15 @@ uint8_t ValidRegs(const Subject& s, bool registerForm) {
 std::string ReservedRegText(const Subject& s, uint8_t valid) {
     const std::string opcode = OpcodeBytes(s, false), reg = std::to_string((s.ModRM() >> 3) & 7);
     if (s.TwoByte() && s.record.subClass == TwoByteClass::MovControlDebug) {
+        std::string existing;  // "cr0, cr2, cr3 and cr4": the reg fields the opcode takes
+        const uint8_t registers = ValidRegs(s, true);
+        for (unsigned n = 0; n < 8; ++n) {
+            if (!((registers >> n) & 1)) continue;
+            const bool last = (registers >> (n + 1)) == 0;
+            existing += (existing.empty() ? "cr" : last ? " and cr" : ", cr") + std::to_string(n);
+        }
         return "reg field " + BinaryText((s.ModRM() >> 3) & 7, 3) + " (/" + reg + ") names cr" + reg +
-               ", which does not exist (there are cr0, cr2, cr3 and cr4)";
+               ", which does not exist (there are " + existing + ")";
     }
     return "reserved reg field: " + opcode + " /" + reg + " is not an instruction (" + opcode + " defines " +
            FieldValueList(valid) + ")";
@@ -473,7 +480,9 @@ DecodedInstruction WithoutRedundantPrefixes(const Subject& s) {
             found = s.window[i] == a || s.window[i] == b ? static_cast<int>(i) : found;
         return found;
     };
-    const int last66 = last(0x66, 0x66), last67 = last(0x67, 0x67), lastRepeat = last(0xF2, 0xF3);
+    const int last66 = last(PrefixValue::OperandSize, PrefixValue::OperandSize);
+    const int last67 = last(PrefixValue::AddressSize, PrefixValue::AddressSize);
+    const int lastRepeat = last(PrefixValue::Repne, PrefixValue::Rep);
     uint8_t window[kDecodeWindow] = {};
     unsigned kept = 0;
     for (unsigned i = 0; i < prefixes; ++i) {
