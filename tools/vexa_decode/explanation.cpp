@@ -139,6 +139,12 @@ std::string PrefixText(const Subject& s, unsigned at) {
     return text;
 }
 
+std::string OperandText(const DecodedInstruction& record, const OperandDescriptor& operand) {
+    char text[kOperandTextSize] = {};
+    FormatOperand(record, operand, text);
+    return text;
+}
+
 // A value with its signed reading when that differs: "0F0h (-10h)".
 std::string ValueWithSign(uint32_t value, unsigned size) {
     const std::string plain = HexValue(value);
@@ -165,11 +171,7 @@ std::string GroupDescription(const Subject& s, const Group& group) {
         case Meaning::AddressDisplacement: return "memory displacement " + ValueWithSign(value, group.count);
         case Meaning::BranchDisplacement: {
             std::string text = "branch displacement " + ValueWithSign(value, group.count);
-            if (operand != nullptr && !IsInvalid(s.source)) {
-                char target[kOperandTextSize] = {};
-                FormatOperand(s.source, *operand, target);
-                text += std::string(", target ") + target;
-            }
+            if (operand != nullptr && !IsInvalid(s.source)) text += ", target " + OperandText(s.source, *operand);
             return text;
         }
         case Meaning::MemoryOffset: return "memory offset " + HexValue(value);
@@ -235,18 +237,6 @@ void AppendOpcode(std::string& out, const Subject& s) {
         AppendFieldLine(out, kOpcodeFieldLetters[field.kind], BinaryText(field.value, field.highBit - field.lowBit + 1u), range,
                         FieldMeaning(field, s.source, opcode, s.Sizes().operand32));
     }
-}
-
-std::string RegisterName(uint8_t number, uint8_t registerClass) {
-    char name[8] = {};
-    FormatRegisterName(number, name, registerClass);
-    return name;
-}
-
-std::string OperandText(const DecodedInstruction& record, const OperandDescriptor& operand) {
-    char text[kOperandTextSize] = {};
-    FormatOperand(record, operand, text);
-    return text;
 }
 
 std::string SlotText(const Subject& s, int slot) {

@@ -15,11 +15,6 @@ constexpr uint8_t kShortJccBase = 0x70;
 
 bool IsTwoByte(const DecodedInstruction& record) { return (record.decodeFlags & DecodeFlag::TwoByteOpcode) != 0; }
 
-std::string RegisterName(unsigned number, uint8_t registerClass) {
-    char name[8] = {};
-    FormatRegisterName(static_cast<uint8_t>(number), name, registerClass);
-    return name;
-}
 
 std::string WidthMeaning(const OpcodeField& field, const DecodedInstruction& record, const uint8_t* opcode,
                          bool operand32) {
@@ -63,6 +58,12 @@ std::string RegisterMeaning(const OpcodeField& field, const DecodedInstruction& 
 }
 
 }  // namespace
+
+std::string RegisterName(unsigned number, uint8_t registerClass) {
+    char name[8] = {};
+    FormatRegisterName(static_cast<uint8_t>(number), name, registerClass);
+    return name;
+}
 
 OpcodeFields FieldsOfOpcode(const DecodedInstruction& record, const uint8_t* opcode) {
     OpcodeFields fields;

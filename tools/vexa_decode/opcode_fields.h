@@ -28,6 +28,9 @@ struct OpcodeFields {
     unsigned count = 0;
 };
 
+// A register's name: "ebx", "fs".
+std::string RegisterName(unsigned number, uint8_t registerClass);
+
 // `opcode` points at the first opcode byte of the record's instruction.
 OpcodeFields FieldsOfOpcode(const DecodedInstruction& record, const uint8_t* opcode);
 
