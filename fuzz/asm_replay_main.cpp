@@ -1,15 +1,10 @@
 // Runs the assembler fuzz target without libFuzzer: over the files named on
 // the command line, or, with none, over a fixed-seed sample of texts put
 // together from the syntax's own tokens.
-#include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
-#include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+#include "fuzz/replay_files.h"
 
 namespace {
 
@@ -40,15 +35,5 @@ int ReplaySample(unsigned count) {
 
 int main(int argc, char** argv) {
     if (argc == 1) return ReplaySample(200000);
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream file(argv[i], std::ios::binary);
-        if (!file) {
-            std::fprintf(stderr, "vexa_asm_fuzz_replay: cannot read %s\n", argv[i]);
-            return 2;
-        }
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    }
-    std::printf("vexa_asm_fuzz_replay: %d inputs passed\n", argc - 1);
-    return 0;
+    return ReplayFiles("vexa_asm_fuzz_replay", argc - 1, argv + 1);
 }

@@ -2,31 +2,11 @@
 // line (a corpus or a crash input), or, with none, over a fixed-seed sample of
 // random strings with random prefixes. Built in every tree, so the checks run
 // with any compiler and a finding replays without clang.
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
-#include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+#include "fuzz/replay_files.h"
 
 namespace {
-
-int ReplayFiles(int count, char** paths) {
-    for (int i = 0; i < count; ++i) {
-        std::ifstream file(paths[i], std::ios::binary);
-        if (!file) {
-            std::fprintf(stderr, "vexa_fuzz_replay: cannot read %s\n", paths[i]);
-            return 2;
-        }
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    }
-    std::printf("vexa_fuzz_replay: %d inputs passed\n", count);
-    return 0;
-}
 
 int ReplaySample(unsigned count) {
     static const uint8_t kPrefixes[] = {0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65, 0x66, 0x67, 0xF0, 0xF2, 0xF3};
@@ -47,6 +27,6 @@ int ReplaySample(unsigned count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) return ReplayFiles(argc - 1, argv + 1);
+    if (argc > 1) return ReplayFiles("vexa_fuzz_replay", argc - 1, argv + 1);
     return ReplaySample(100000);
 }

@@ -11,6 +11,7 @@
 
 #include "decoder/decoder.h"
 #include "decoder/encoding_layout.h"
+#include "tests/prefix_run_windows.h"
 #include "tests/test_support.h"
 
 namespace vexa {
@@ -214,49 +215,32 @@ TEST(EncodingLayout, AgreesWithTheRecordForEveryEncoding) {
         {2, {0xF2, 0xF0}},
         {14, {0x66, 0x67, 0x2E, 0x36, 0x3E, 0x26, 0x64, 0x65, 0xF0, 0xF2, 0xF3, 0x66, 0x67, 0x3E}},
     };
-    static constexpr uint8_t kSibBytes[] = {0x25, 0x65, 0xA4, 0xDC};
     unsigned checked = 0;
+    bool agreed = true;
     for (bool is32BitMode : {false, true}) {
         for (const Run& run : kRuns) {
-            for (unsigned twoByte = 0; twoByte < 2; ++twoByte) {
-                for (unsigned opcode = 0; opcode < 256; ++opcode) {
-                    for (unsigned modrm = 0; modrm < 256; ++modrm) {
-                        for (uint8_t sib : kSibBytes) {
-                            uint8_t window[kDecodeWindow];
-                            unsigned n = 0;
-                            for (unsigned i = 0; i < run.count; ++i) window[n++] = run.bytes[i];
-                            if (twoByte != 0) window[n++] = 0x0F;
-                            window[n++] = static_cast<uint8_t>(opcode);
-                            window[n++] = static_cast<uint8_t>(modrm);
-                            window[n++] = sib;
-                            for (uint8_t filler = 0x81; n < kDecodeWindow;
-                                 filler = static_cast<uint8_t>(filler + 0x3B)) {
-                                window[n++] = filler;
-                            }
-                            DecodedInstruction plain, withLayout;
-                            std::memset(&plain, 0xA5, sizeof plain);
-                            std::memset(&withLayout, 0x5A, sizeof withLayout);
-                            EncodingLayout layout;
-                            std::memset(&layout, 0xA5, sizeof layout);
-                            const bool plainOk = DecodeInstruction(window, &plain, is32BitMode);
-                            const bool layoutOk = DecodeInstructionLayout(window, &withLayout, &layout, is32BitMode);
-                            ++checked;
-                            std::string broken;
-                            if (plainOk != layoutOk || !test::SameRecord(plain, withLayout)) {
-                                broken = "records differ";
-                            } else {
-                                broken = BrokenAgreement(withLayout, layout);
-                            }
-                            if (!broken.empty()) {
-                                FAIL() << broken << " for "
-                                       << test::HexBytes(std::vector<uint8_t>(window, window + kDecodeWindow))
-                                       << (is32BitMode ? "(32-bit mode)" : "(16-bit mode)") << ": "
-                                       << LayoutText(layout);
-                            }
-                        }
-                    }
+            test::ForEachPrefixRunWindow(run.bytes, run.count, [&](const uint8_t* window) {
+                DecodedInstruction plain, withLayout;
+                std::memset(&plain, 0xA5, sizeof plain);
+                std::memset(&withLayout, 0x5A, sizeof withLayout);
+                EncodingLayout layout;
+                std::memset(&layout, 0xA5, sizeof layout);
+                const bool plainOk = DecodeInstruction(window, &plain, is32BitMode);
+                const bool layoutOk = DecodeInstructionLayout(window, &withLayout, &layout, is32BitMode);
+                ++checked;
+                std::string broken;
+                if (plainOk != layoutOk || !test::SameRecord(plain, withLayout)) {
+                    broken = "records differ";
+                } else {
+                    broken = BrokenAgreement(withLayout, layout);
                 }
-            }
+                if (broken.empty()) return true;
+                ADD_FAILURE() << broken << " for "
+                              << test::HexBytes(std::vector<uint8_t>(window, window + kDecodeWindow))
+                              << (is32BitMode ? "(32-bit mode)" : "(16-bit mode)") << ": " << LayoutText(layout);
+                return agreed = false;
+            });
+            if (!agreed) return;
         }
     }
     EXPECT_GT(checked, 7'000'000u);

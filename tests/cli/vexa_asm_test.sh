@@ -6,13 +6,7 @@ set -uo pipefail
 
 asm=${1:?usage: $0 vexa-asm vexa-decode}
 decode=${2:?usage: $0 vexa-asm vexa-decode}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/check_lib.sh"
 
 # same_as_decode "HEX" ASM-ARGS...: vexa-asm's output is vexa-decode's for HEX
 # (with the same mode, case and --explain options).

@@ -4,14 +4,7 @@
 set -uo pipefail
 
 bin=${1:?usage: $0 path/to/vexa-decode}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/check_lib.sh"
 
 # run ARGS... : runs the binary with stdin from $tmp/in (if present); sets
 # $status, $out and $err.

@@ -20,6 +20,7 @@
 #include "formatter/display_lines.h"
 #include "formatter/instruction_text.h"
 #include "tests/differential/case_space.h"
+#include "tests/prefix_run_windows.h"
 #include "tools/vexa_decode/decode_result.h"
 #include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/json_record.h"
@@ -98,30 +99,12 @@ void Visit(Totals& t, const uint8_t* window, bool is32BitMode) {
     }
 }
 
-// Every opcode (one-byte and after 0Fh) x every ModR/M x four SIB shapes behind `run`.
+// The prefix-run windows behind `run`.
 void PrefixRunSweep(Totals& t, const uint8_t* run, unsigned count, bool is32BitMode) {
-    static constexpr uint8_t kSibBytes[] = {0x25, 0x65, 0xA4, 0xDC};
-    for (unsigned twoByte = 0; twoByte < 2; ++twoByte) {
-        for (unsigned opcode = 0; opcode < 256; ++opcode) {
-            for (unsigned modrm = 0; modrm < 256; ++modrm) {
-                for (uint8_t sib : kSibBytes) {
-                    uint8_t window[kDecodeWindow];
-                    unsigned n = 0;
-                    for (unsigned i = 0; i < count; ++i) window[n++] = run[i];
-                    if (twoByte != 0) window[n++] = 0x0F;
-                    window[n++] = static_cast<uint8_t>(opcode);
-                    window[n++] = static_cast<uint8_t>(modrm);
-                    window[n++] = sib;
-                    uint8_t filler = 0x81;
-                    while (n < kDecodeWindow) {
-                        window[n++] = filler;
-                        filler = static_cast<uint8_t>(filler + 0x3B);
-                    }
-                    Visit(t, window, is32BitMode);
-                }
-            }
-        }
-    }
+    test::ForEachPrefixRunWindow(run, count, [&](const uint8_t* window) {
+        Visit(t, window, is32BitMode);
+        return true;
+    });
 }
 
 struct PrefixRun {

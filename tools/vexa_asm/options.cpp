@@ -3,6 +3,9 @@
 namespace vexa::asmcli {
 namespace {
 
+using cli::CheckCommonOptions;
+using cli::FindOption;
+
 constexpr size_t kDescriptionColumn = 13;
 
 }  // namespace
@@ -35,21 +38,12 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             options.text += argument;
             continue;
         }
-        const OptionSpec* match = nullptr;
-        for (const OptionSpec& option : OptionTable()) {
-            if (argument == option.name) match = &option;
-        }
-        if (match == nullptr) {
-            error = "unknown option '" + std::string(argument) + "' (see --help)";
-            return false;
-        }
+        const OptionSpec* match = FindOption(OptionTable(), argument, error);
+        if (match == nullptr) return false;
         match->apply(options);
     }
     if (options.help) return true;
-    if (options.explain && options.json) {
-        error = "--explain and --json cannot be combined";
-        return false;
-    }
+    if (!CheckCommonOptions(options, error)) return false;
     if (options.batch && !options.text.empty()) {
         error = "--batch reads instructions from standard input; unexpected text '" + options.text + "'";
         return false;
@@ -73,13 +67,7 @@ std::string UsageText() {
         "\n"
         "options:\n";
     for (const OptionSpec& option : OptionTable()) {
-        std::string name = "  " + std::string(option.name);
-        name.resize(kDescriptionColumn, ' ');
-        for (const char* c = option.description; *c != '\0'; ++c) {
-            name += *c;
-            if (*c == '\n') name.append(kDescriptionColumn, ' ');
-        }
-        text += name + "\n";
+        cli::AppendOptionLine(text, "  " + std::string(option.name), option.description, kDescriptionColumn);
     }
     text +=
         "\n"

@@ -4,16 +4,12 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/common/cli_support.h"
+
 namespace vexa::asmcli {
 
-struct Options {
-    bool is32BitMode = true;
-    bool upperCase = false;
-    bool json = false;
-    bool batch = false;
-    bool explain = false;
+struct Options : cli::CommonOptions {
     bool all = false;
-    bool help = false;
     // The TEXT arguments, joined by blanks into one instruction.
     std::string text;
 };

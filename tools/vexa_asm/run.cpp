@@ -1,11 +1,10 @@
 #include "tools/vexa_asm/run.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "assembler/assembler.h"
 #include "formatter/display_lines.h"
+#include "tools/common/cli_support.h"
 #include "tools/vexa_decode/decode_result.h"
 #include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/json_record.h"
@@ -15,13 +14,8 @@ namespace vexa::asmcli {
 namespace {
 
 constexpr char kProgramName[] = "vexa-asm";
-constexpr size_t kFlushThreshold = 1 << 16;
-constexpr size_t kReadBlock = 1 << 16;
-
-void Flush(std::string& out, std::FILE* stream) {
-    std::fwrite(out.data(), 1, out.size(), stream);
-    out.clear();
-}
+using cli::Flush;
+using cli::kFlushThreshold;
 
 cli::HexBytes ToHexBytes(const AssembledBytes& encoding) {
     cli::HexBytes bytes;
@@ -30,11 +24,17 @@ cli::HexBytes ToHexBytes(const AssembledBytes& encoding) {
     return bytes;
 }
 
-// The bytes line without its trailing blank.
-void AppendBytesValue(std::string& out, const cli::DecodeResult& result) {
-    std::string bytes = result.bytesLine;
+// A bytes line as a JSON string, without its trailing blank.
+void AppendBytesValue(std::string& out, const char* bytesLine) {
+    std::string bytes = bytesLine;
     if (!bytes.empty() && bytes.back() == ' ') bytes.pop_back();
     cli::AppendJsonString(out, bytes.c_str());
+}
+
+// The members every JSON object starts with: the line number and the text read.
+void AppendJsonStart(std::string& out, unsigned long lineNumber, const char* text) {
+    out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
+    cli::AppendJsonString(out, text);
 }
 
 // One instruction from the line the assembler checked: what BuildDisplayLines
@@ -45,12 +45,9 @@ void AppendChecked(const Options& options, const char* text, unsigned long lineN
     char bytesLine[kDisplayLineSize];
     BuildBytesLine(encoding.bytes, encoding.length, bytesLine);
     if (options.json) {
-        out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
-        cli::AppendJsonString(out, text);
+        AppendJsonStart(out, lineNumber, text);
         out += ",\"bytes\":";
-        std::string bytes = bytesLine;
-        if (!bytes.empty()) bytes.pop_back();
-        cli::AppendJsonString(out, bytes.c_str());
+        AppendBytesValue(out, bytesLine);
         out += ",\"length\":" + std::to_string(encoding.length) + ",\"instruction\":";
         cli::AppendJsonString(out, line);
         out += "}\n";
@@ -94,8 +91,7 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
     if (!ok) {
         message = error.message;
         if (options.json) {
-            out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
-            cli::AppendJsonString(out, text);
+            AppendJsonStart(out, lineNumber, text);
             out += ",\"error\":";
             cli::AppendJsonString(out, error.message);
             out += "}\n";
@@ -105,10 +101,9 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
     static cli::DecodeResult result;
     if (options.json) {
         cli::DecodeBytes(ToHexBytes(encodings[0]), options.is32BitMode, options.upperCase, result);
-        out += "{\"line\":" + std::to_string(lineNumber) + ",\"input\":";
-        cli::AppendJsonString(out, text);
+        AppendJsonStart(out, lineNumber, text);
         out += ",\"bytes\":";
-        AppendBytesValue(out, result);
+        AppendBytesValue(out, result.bytesLine);
         out += ",\"length\":" + std::to_string(encodings[0].length) + ",\"instruction\":";
         cli::AppendJsonString(out, result.instructionLine);
         if (options.all) {
@@ -116,7 +111,7 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
             for (unsigned i = 0; i < count; ++i) {
                 cli::DecodeBytes(ToHexBytes(encodings[i]), options.is32BitMode, options.upperCase, result);
                 if (i > 0) out += ',';
-                AppendBytesValue(out, result);
+                AppendBytesValue(out, result.bytesLine);
             }
             out += ']';
         }
@@ -138,14 +133,10 @@ bool AssembleLine(const Options& options, const char* text, unsigned long lineNu
 int RunVexaAsm(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
     Options options;
     std::string message;
-    if (!ParseArguments(argc, argv, options, message)) {
-        std::fprintf(err, "%s: %s\n", kProgramName, message.c_str());
-        return kExitBadInput;
-    }
-    if (options.help) {
-        std::fputs(UsageText().c_str(), out);
-        return kExitOk;
-    }
+    const bool parsed = ParseArguments(argc, argv, options, message);
+    if (const int status = cli::StartStatus(kProgramName, parsed, message, options.help, UsageText, out, err);
+        status >= 0)
+        return status;
     const bool colour = options.explain && cli::ShouldColour(out);
     std::string text;
     if (!options.batch) {
@@ -155,46 +146,20 @@ int RunVexaAsm(int argc, const char* const* argv, std::FILE* in, std::FILE* out,
         std::fprintf(err, "%s: %s\n", kProgramName, message.c_str());
         return kExitBadInput;
     }
-    // Standard input in large blocks, cut into lines in place: each line's
-    // '\n' becomes its terminating zero. A line longer than the block grows it.
-    std::vector<char> block(kReadBlock + 1);
-    size_t filled = 0;  // bytes in the block
-    size_t begin = 0;   // the first byte of the next line
-    bool atEnd = false;
     text.reserve(2 * kFlushThreshold);
     int status = kExitOk;
-    unsigned long lineNumber = 0;
-    for (;;) {
-        char* const data = block.data();
-        char* lineEnd = static_cast<char*>(std::memchr(data + begin, '\n', filled - begin));
-        if (lineEnd == nullptr && !atEnd) {
-            // Keep the unfinished line, read more after it.
-            std::memmove(data, data + begin, filled - begin);
-            filled -= begin;
-            begin = 0;
-            if (block.size() - 1 - filled < kReadBlock / 2) block.resize(block.size() + kReadBlock);
-            const size_t got = std::fread(block.data() + filled, 1, block.size() - 1 - filled, in);
-            if (got == 0) atEnd = true;
-            filled += got;
-            continue;
-        }
-        if (lineEnd == nullptr && begin == filled) break;  // the input ended after a '\n'
-        char* const line = data + begin;
-        size_t length = (lineEnd != nullptr ? lineEnd : data + filled) - line;
-        begin = lineEnd != nullptr ? begin + length + 1 : filled;
-        line[length] = '\0';
-        ++lineNumber;
-        while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
-        if (IsBlankLine(line)) continue;
+    cli::ForEachLine(in, [&](char* line, size_t length, unsigned long lineNumber) {
+        while (length > 0 && (line[length - 1] == '\r')) line[--length] = '\0';
+        if (IsBlankLine(line)) return;
         if (!AssembleLine(options, line, lineNumber, colour, text, message)) {
             Flush(text, out);
             std::fflush(out);
             std::fprintf(err, "%s: line %lu: %s\n", kProgramName, lineNumber, message.c_str());
             status = kExitBadInput;
-            continue;
+            return;
         }
         if (text.size() >= kFlushThreshold) Flush(text, out);
-    }
+    });
     Flush(text, out);
     return status;
 }

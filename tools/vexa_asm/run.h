@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/common/cli_support.h"
 #include "tools/vexa_asm/options.h"
 
 namespace vexa::asmcli {
 
-constexpr int kExitOk = 0;
-constexpr int kExitBadInput = 2;
+using cli::kExitBadInput;
+using cli::kExitOk;
 
 int RunVexaAsm(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err);
 

@@ -11,7 +11,6 @@
 #include "decoder/prefix_bytes.h"
 #include "formatter/operand_text.h"
 #include "formatter/register_name.h"
-#include "tools/vexa_decode/class_forms.h"
 #include "tools/vexa_decode/hex_text.h"
 #include "tools/vexa_decode/opcode_fields.h"
 #include "tools/vexa_decode/terminal_colour.h"
@@ -19,29 +18,14 @@
 namespace vexa::cli {
 namespace {
 
-constexpr size_t kOffsetColumn = 6;
-constexpr size_t kBytesColumn = 13;
-constexpr size_t kRoleColumn = 14;
-constexpr size_t kFieldNameColumn = 6;
-constexpr size_t kFieldBitsColumn = 6;
-constexpr size_t kFieldRangeColumn = 10;
+// The columns of a byte line ("0-1  66 C7  opcode  ...") and of a field line.
+constexpr size_t kOffsetColumn = 6, kBytesColumn = 13, kRoleColumn = 14;
+constexpr size_t kFieldNameColumn = 6, kFieldBitsColumn = 6, kFieldRangeColumn = 10;
 
 // What a group of bytes holds: a part of the layout, finer than its role.
 enum class Meaning : uint8_t {
-    Prefix,
-    Opcode,
-    Escape,
-    SecondOpcode,
-    ModRM,
-    Sib,
-    AddressDisplacement,
-    Immediate,
-    SignExtendedImm8,
-    BranchDisplacement,
-    MemoryOffset,
-    Constant,
-    PointerOffset,
-    PointerSelector,
+    Prefix, Opcode, Escape, SecondOpcode, ModRM, Sib, AddressDisplacement,
+    Immediate, SignExtendedImm8, BranchDisplacement, MemoryOffset, Constant, PointerOffset, PointerSelector,
     Invalid,
 };
 
@@ -129,9 +113,9 @@ Groups GroupsOf(const Subject& s) {
 
 std::string ClassText(const DecodedInstruction& record, bool secondByte) {
     if (secondByte) {
-        return "two-byte class " + std::to_string(record.subClass) + ": " + TwoByteClassForm(record.subClass);
+        return "two-byte class " + std::to_string(record.subClass) + ": " + TwoByteClassDescription(record.subClass).text;
     }
-    return "class " + std::to_string(record.opcodeClass) + ": " + OneByteClassForm(record.opcodeClass);
+    return "class " + std::to_string(record.opcodeClass) + ": " + OneByteClassDescription(record.opcodeClass).text;
 }
 
 std::string NamedClassText(const DecodedInstruction& record, bool secondByte) {
@@ -152,6 +136,12 @@ std::string PrefixText(const Subject& s, unsigned at) {
             return text + " (replaced by the later " + HexByte(s.window[later]) + "h)";
         }
     }
+    return text;
+}
+
+std::string OperandText(const DecodedInstruction& record, const OperandDescriptor& operand) {
+    char text[kOperandTextSize] = {};
+    FormatOperand(record, operand, text);
     return text;
 }
 
@@ -181,11 +171,7 @@ std::string GroupDescription(const Subject& s, const Group& group) {
         case Meaning::AddressDisplacement: return "memory displacement " + ValueWithSign(value, group.count);
         case Meaning::BranchDisplacement: {
             std::string text = "branch displacement " + ValueWithSign(value, group.count);
-            if (operand != nullptr && !IsInvalid(s.source)) {
-                char target[kOperandTextSize] = {};
-                FormatOperand(s.source, *operand, target);
-                text += std::string(", target ") + target;
-            }
+            if (operand != nullptr && !IsInvalid(s.source)) text += ", target " + OperandText(s.source, *operand);
             return text;
         }
         case Meaning::MemoryOffset: return "memory offset " + HexValue(value);
@@ -248,21 +234,9 @@ void AppendOpcode(std::string& out, const Subject& s) {
         const std::string range = field.highBit == field.lowBit
                                       ? "bit " + std::to_string(field.highBit)
                                       : "bits " + std::to_string(field.highBit) + "-" + std::to_string(field.lowBit);
-        AppendFieldLine(out, field.name, BinaryText(field.value, field.highBit - field.lowBit + 1u), range,
+        AppendFieldLine(out, kOpcodeFieldLetters[field.kind], BinaryText(field.value, field.highBit - field.lowBit + 1u), range,
                         FieldMeaning(field, s.source, opcode, s.Sizes().operand32));
     }
-}
-
-std::string RegisterName(uint8_t number, uint8_t registerClass) {
-    char name[8] = {};
-    FormatRegisterName(number, name, registerClass);
-    return name;
-}
-
-std::string OperandText(const DecodedInstruction& record, const OperandDescriptor& operand) {
-    char text[kOperandTextSize] = {};
-    FormatOperand(record, operand, text);
-    return text;
 }
 
 std::string SlotText(const Subject& s, int slot) {
@@ -403,8 +377,15 @@ uint8_t ValidRegs(const Subject& s, bool registerForm) {
 std::string ReservedRegText(const Subject& s, uint8_t valid) {
     const std::string opcode = OpcodeBytes(s, false), reg = std::to_string((s.ModRM() >> 3) & 7);
     if (s.TwoByte() && s.record.subClass == TwoByteClass::MovControlDebug) {
+        std::string existing;  // "cr0, cr2, cr3 and cr4": the reg fields the opcode takes
+        const uint8_t registers = ValidRegs(s, true);
+        for (unsigned n = 0; n < 8; ++n) {
+            if (!((registers >> n) & 1)) continue;
+            const bool last = (registers >> (n + 1)) == 0;
+            existing += (existing.empty() ? "cr" : last ? " and cr" : ", cr") + std::to_string(n);
+        }
         return "reg field " + BinaryText((s.ModRM() >> 3) & 7, 3) + " (/" + reg + ") names cr" + reg +
-               ", which does not exist (there are cr0, cr2, cr3 and cr4)";
+               ", which does not exist (there are " + existing + ")";
     }
     return "reserved reg field: " + opcode + " /" + reg + " is not an instruction (" + opcode + " defines " +
            FieldValueList(valid) + ")";
@@ -489,7 +470,9 @@ DecodedInstruction WithoutRedundantPrefixes(const Subject& s) {
             found = s.window[i] == a || s.window[i] == b ? static_cast<int>(i) : found;
         return found;
     };
-    const int last66 = last(0x66, 0x66), last67 = last(0x67, 0x67), lastRepeat = last(0xF2, 0xF3);
+    const int last66 = last(PrefixValue::OperandSize, PrefixValue::OperandSize);
+    const int last67 = last(PrefixValue::AddressSize, PrefixValue::AddressSize);
+    const int lastRepeat = last(PrefixValue::Repne, PrefixValue::Rep);
     uint8_t window[kDecodeWindow] = {};
     unsigned kept = 0;
     for (unsigned i = 0; i < prefixes; ++i) {

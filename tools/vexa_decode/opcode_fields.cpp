@@ -1,8 +1,8 @@
 #include "tools/vexa_decode/opcode_fields.h"
 
+#include <algorithm>
 #include <string_view>
 
-#include "composer/field_labels.h"
 #include "decoder/internal/mnemonic_tables.h"
 #include "decoder/mnemonic_list.h"
 #include "decoder/opcode_classes.h"
@@ -11,21 +11,10 @@
 namespace vexa::cli {
 namespace {
 
-// Label slots 0-4 stand over bits 0-4 of the first code byte, 5-10 over bits
-// 0-5 of the second.
-constexpr unsigned kFirstByteSlots = 5;
 constexpr uint8_t kShortJccBase = 0x70;
-
-// Multi-letter fields first, so "sr3" is not read as "s" and "r".
-constexpr std::string_view kFieldNames[] = {"tttn", "sr3", "reg", "sr", "w", "d", "s"};
 
 bool IsTwoByte(const DecodedInstruction& record) { return (record.decodeFlags & DecodeFlag::TwoByteOpcode) != 0; }
 
-std::string RegisterName(unsigned number, uint8_t registerClass) {
-    char name[8] = {};
-    FormatRegisterName(static_cast<uint8_t>(number), name, registerClass);
-    return name;
-}
 
 std::string WidthMeaning(const OpcodeField& field, const DecodedInstruction& record, const uint8_t* opcode,
                          bool operand32) {
@@ -68,72 +57,54 @@ std::string RegisterMeaning(const OpcodeField& field, const DecodedInstruction& 
     return "register " + RegisterName(field.value, registerClass);
 }
 
-// The letters of the byte's labelled bits, bit 7 first ('\0' for none).
-std::array<char, 8> LettersOf(const FieldLabelRow& row, unsigned firstSlot, unsigned slotCount) {
-    std::array<char, 8> letters{};
-    for (unsigned bit = 0; bit < slotCount; ++bit) {
-        const char* label = row[firstSlot + bit];
-        if (label != nullptr && label[0] != '\0') letters[7 - bit] = label[0];
-    }
-    return letters;
-}
-
-// Reads the fields from the highest labelled bit down, longest name first.
-void ParseFields(OpcodeFields& fields, const std::array<char, 8>& letters) {
-    for (unsigned position = 0; position < 8;) {
-        if (letters[position] == '\0') {
-            ++position;
-            continue;
-        }
-        std::string_view match;
-        for (std::string_view name : kFieldNames) {
-            if (position + name.size() > 8) continue;
-            bool same = true;
-            for (size_t k = 0; k < name.size(); ++k) same = same && letters[position + k] == name[k];
-            if (same) {
-                match = name;
-                break;
-            }
-        }
-        if (match.empty()) match = std::string_view(&letters[position], 1);  // a letter no field starts with
-        const unsigned high = 7 - position;
-        const unsigned low = high + 1 - static_cast<unsigned>(match.size());
-        const unsigned value = (fields.byte >> low) & ((1u << match.size()) - 1);
-        if (fields.count < fields.fields.size()) {
-            fields.fields[fields.count++] =
-                OpcodeField{std::string(match), static_cast<uint8_t>(high), static_cast<uint8_t>(low), value};
-        }
-        position += static_cast<unsigned>(match.size());
-    }
-}
-
 }  // namespace
+
+std::string RegisterName(unsigned number, uint8_t registerClass) {
+    char name[8] = {};
+    FormatRegisterName(static_cast<uint8_t>(number), name, registerClass);
+    return name;
+}
 
 OpcodeFields FieldsOfOpcode(const DecodedInstruction& record, const uint8_t* opcode) {
     OpcodeFields fields;
-    const FieldLabelRow& row = FieldLabelsFor(record.opcodeClass, record.subClass);
     fields.secondByte = IsTwoByte(record);
     fields.byte = fields.secondByte ? opcode[1] : opcode[0];
-    const std::array<char, 8> letters = fields.secondByte
-                                            ? LettersOf(row, kFirstByteSlots, kFieldLabelSlots - kFirstByteSlots)
-                                            : LettersOf(row, 0, kFirstByteSlots);
+    // The escape class's fields lie in the second byte, every other class's in the first.
+    const bool fieldsHere = (record.opcodeClass == OpcodeClass::TwoByteEscape) == fields.secondByte;
+    const ClassDescription& description = FieldClassDescription(record.opcodeClass, record.subClass);
+    std::array<char, 8> letters{};  // bit 7 first; '\0' for a bit no field covers
+    for (const OpcodeBitField& field : description.fields) {
+        const std::string_view name = kOpcodeFieldLetters[field.kind];
+        if (!fieldsHere || name.empty()) continue;
+        const unsigned high = field.lowBit + static_cast<unsigned>(name.size()) - 1;
+        for (unsigned i = 0; i < name.size(); ++i) letters[7 - high + i] = name[i];
+        const unsigned value = (fields.byte >> field.lowBit) & ((1u << name.size()) - 1);
+        fields.fields[fields.count++] =
+            OpcodeField{field.kind, static_cast<uint8_t>(high), field.lowBit, value};
+    }
+    // Listed from the highest bit down.
+    std::sort(fields.fields.begin(), fields.fields.begin() + fields.count,
+              [](const OpcodeField& a, const OpcodeField& b) { return a.highBit > b.highBit; });
     for (unsigned position = 0; position < 8; ++position) {
         fields.pattern +=
             letters[position] != '\0' ? letters[position] : ((fields.byte >> (7 - position)) & 1 ? '1' : '0');
     }
-    ParseFields(fields, letters);
     return fields;
 }
 
 std::string FieldMeaning(const OpcodeField& field, const DecodedInstruction& record, const uint8_t* opcode,
                          bool operand32) {
-    if (field.name == "w") return WidthMeaning(field, record, opcode, operand32);
-    if (field.name == "d") return DirectionMeaning(field, record);
-    if (field.name == "s") return SignExtendMeaning(field, record, opcode);
-    if (field.name == "tttn") return ConditionMeaning(field);
-    if (field.name == "reg") return RegisterMeaning(field, record, opcode, operand32);
-    if (field.name == "sr" || field.name == "sr3")
-        return "segment register " + RegisterName(field.value, RegisterClass::Segment);
+    switch (field.kind) {
+        case OpcodeFieldKind::Width: return WidthMeaning(field, record, opcode, operand32);
+        case OpcodeFieldKind::Direction: return DirectionMeaning(field, record);
+        case OpcodeFieldKind::SignExtend: return SignExtendMeaning(field, record, opcode);
+        case OpcodeFieldKind::Condition: return ConditionMeaning(field);
+        case OpcodeFieldKind::Register: return RegisterMeaning(field, record, opcode, operand32);
+        case OpcodeFieldKind::SegmentRegister:
+        case OpcodeFieldKind::SegmentRegister3:
+            return "segment register " + RegisterName(field.value, RegisterClass::Segment);
+        default: break;
+    }
     return "";
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// The named bit fields of the opcode, as the workbench labels them over the
-// code bits for the opcode's class: "w" width, "d" direction, "s" sign
+// The named bit fields of the opcode, as the decoder describes them for the
+// opcode's class (ClassDescription): "w" width, "d" direction, "s" sign
 // extension, "tttn" a condition, "reg" a register, "sr" and "sr3" a segment
-// register. The letters come from the composer's label table.
+// register.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -12,7 +12,7 @@
 namespace vexa::cli {
 
 struct OpcodeField {
-    std::string name;  // the letters from the highest bit down: "w", "tttn", "reg", "sr3"
+    uint8_t kind;  // OpcodeFieldKind; its letters name it: "w", "tttn", "reg", "sr3"
     uint8_t highBit;
     uint8_t lowBit;
     unsigned value;
@@ -27,6 +27,9 @@ struct OpcodeFields {
     std::array<OpcodeField, 4> fields{};
     unsigned count = 0;
 };
+
+// A register's name: "ebx", "fs".
+std::string RegisterName(unsigned number, uint8_t registerClass);
 
 // `opcode` points at the first opcode byte of the record's instruction.
 OpcodeFields FieldsOfOpcode(const DecodedInstruction& record, const uint8_t* opcode);

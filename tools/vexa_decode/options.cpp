@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "decoder/decoder.h"
+#include "tools/common/cli_support.h"
 #include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/hex_text.h"
 
@@ -30,7 +31,7 @@ bool StripHexMarks(std::string_view& text) {
     return false;
 }
 
-template <bool Options::*Flag>
+template <auto Flag>
 bool Set(Options& options, std::string_view) {
     options.*Flag = true;
     return true;
@@ -93,14 +94,8 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             options.hexArguments.push_back(argument);
             continue;
         }
-        const OptionSpec* match = nullptr;
-        for (const OptionSpec& option : OptionTable()) {
-            if (argument == option.name) match = &option;
-        }
-        if (match == nullptr) {
-            error = "unknown option '" + std::string(argument) + "' (see --help)";
-            return false;
-        }
+        const OptionSpec* match = FindOption(OptionTable(), argument, error);
+        if (match == nullptr) return false;
         std::string_view value;
         if (match->valueName != nullptr) {
             if (i + 1 == argc) {
@@ -117,10 +112,7 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
         listingOption = listingOption || name == "--raw" || match->valueName != nullptr;
     }
     if (options.help) return true;
-    if (options.explain && options.json) {
-        error = "--explain and --json cannot be combined";
-        return false;
-    }
+    if (!CheckCommonOptions(options, error)) return false;
     if (listingOption && !options.list) {
         error = "--raw, --file, --skip, --count and --org work only with --list";
         return false;
@@ -176,13 +168,7 @@ std::string UsageText() {
     for (const OptionSpec& option : OptionTable()) {
         std::string name = "  " + std::string(option.name);
         if (option.valueName != nullptr) name += std::string(" ") + option.valueName;
-        name.resize(std::max(kDescriptionColumn, name.size() + 1), ' ');
-        // Continuation lines of a long description line up under its first.
-        for (const char* c = option.description; *c != '\0'; ++c) {
-            name += *c;
-            if (*c == '\n') name.append(kDescriptionColumn, ' ');
-        }
-        text += name + "\n";
+        AppendOptionLine(text, name, option.description, kDescriptionColumn);
     }
     text +=
         "\n"

@@ -6,15 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/common/cli_support.h"
+
 namespace vexa::cli {
 
-struct Options {
-    bool is32BitMode = true;
-    bool upperCase = false;
-    bool json = false;
-    bool batch = false;
-    bool explain = false;
-    bool help = false;
+struct Options : CommonOptions {
     // The listing: every instruction of the input, with addresses.
     bool list = false;
     bool raw = false;             // standard input holds the bytes themselves, not hex

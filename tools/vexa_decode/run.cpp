@@ -1,10 +1,8 @@
 #include "tools/vexa_decode/run.h"
 
-#include <sys/types.h>
-
-#include <cstdlib>
 #include <string>
 
+#include "tools/common/cli_support.h"
 #include "tools/vexa_decode/decode_result.h"
 #include "tools/vexa_decode/explanation.h"
 #include "tools/vexa_decode/hex_input.h"
@@ -14,8 +12,6 @@
 
 namespace vexa::cli {
 namespace {
-
-constexpr size_t kFlushThreshold = 1 << 16;
 
 void AppendResult(std::string& out, const Options& options, const HexBytes& bytes, const DecodeResult& result,
                   bool colour) {
@@ -28,11 +24,6 @@ void AppendResult(std::string& out, const Options& options, const HexBytes& byte
     out += result.bytesLine;
     out += '\n';
     if (options.explain) AppendExplanation(out, bytes, result, colour);
-}
-
-void Flush(std::string& out, std::FILE* stream) {
-    std::fwrite(out.data(), 1, out.size(), stream);
-    out.clear();
 }
 
 }  // namespace
@@ -60,9 +51,7 @@ int DecodeArguments(const Options& options, std::FILE* out, std::FILE* err) {
 }
 
 int DecodeBatch(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
-    // One line buffer, one output buffer and one result for the whole run.
-    char* line = nullptr;
-    size_t capacity = 0;
+    // One output buffer and one result for the whole run.
     std::string text;
     text.reserve(2 * kFlushThreshold);
     HexBytes bytes;
@@ -70,21 +59,17 @@ int DecodeBatch(const Options& options, std::FILE* in, std::FILE* out, std::FILE
     DecodeResult result;
     int status = kExitOk;
     const bool colour = options.explain && ShouldColour(out);
-    unsigned long lineNumber = 0;
-    ssize_t length;
-    while ((length = getline(&line, &capacity, in)) >= 0) {
-        ++lineNumber;
-        if (!ParseHexLine(std::string_view(line, static_cast<size_t>(length)), bytes, error)) {
+    ForEachLine(in, [&](char* line, size_t length, unsigned long lineNumber) {
+        if (!ParseHexLine(std::string_view(line, length), bytes, error)) {
             Flush(text, out);
             std::fprintf(err, "%s: line %lu: %s\n", kProgramName, lineNumber, DescribeHexError(error).c_str());
             status = kExitBadInput;
-            continue;
+            return;
         }
         DecodeBytes(bytes, options.is32BitMode, options.upperCase, result);
         AppendResult(text, options, bytes, result, colour);
         if (text.size() >= kFlushThreshold) Flush(text, out);
-    }
-    std::free(line);
+    });
     Flush(text, out);
     return status;
 }
@@ -92,14 +77,9 @@ int DecodeBatch(const Options& options, std::FILE* in, std::FILE* out, std::FILE
 int RunVexaDecode(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
     Options options;
     std::string message;
-    if (!ParseArguments(argc, argv, options, message)) {
-        std::fprintf(err, "%s: %s\n", kProgramName, message.c_str());
-        return kExitBadInput;
-    }
-    if (options.help) {
-        std::fputs(UsageText().c_str(), out);
-        return kExitOk;
-    }
+    const bool parsed = ParseArguments(argc, argv, options, message);
+    if (const int status = StartStatus(kProgramName, parsed, message, options.help, UsageText, out, err); status >= 0)
+        return status;
     if (options.list) return ListInstructions(options, in, out, err);
     return options.batch ? DecodeBatch(options, in, out, err) : DecodeArguments(options, out, err);
 }

@@ -3,13 +3,12 @@
 // without a process.
 #include <cstdio>
 
+#include "tools/common/cli_support.h"
 #include "tools/vexa_decode/options.h"
 
 namespace vexa::cli {
 
 constexpr char kProgramName[] = "vexa-decode";
-constexpr int kExitOk = 0;
-constexpr int kExitBadInput = 2;
 
 // The whole program: parses the arguments, then decodes the HEX arguments,
 // with --batch every line of `in`, or with --list the whole input. Returns the exit status.
