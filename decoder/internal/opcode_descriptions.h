@@ -631,25 +631,34 @@ constexpr RowOpcode RowOpcodeOf(unsigned row) {
 // per instruction, with the sizes already turned into class bits and memory
 // sizes, the fixed registers into register codes, and the record's header as
 // far as the opcode decides it.
-struct StraightLineEntry {
+// 64 bytes: the tables are indexed by a shift.
+struct alignas(64) StraightLineEntry {
     uint64_t header;  // the record's first eight bytes: class, subclass, name
                       // (0 for a group: its row names it), two-byte flag, operand count
-    uint16_t validEncodings;  // bit r: reg field r with a memory operand (or no ModR/M)
-                          // names an instruction; bit 8 + r: with a register operand;
-                          // 0 when the opcode has no straight-line form
+    uint32_t validByModReg;  // bit (ModR/M byte >> 3), i.e. by mod and reg field: the
+                             // entry names an instruction (or has no ModR/M byte);
+                             // 0 when the opcode has no straight-line form
     uint8_t hasModRM;     // 1 when a ModR/M byte follows the opcode
     uint8_t regRow;       // RegRow: take the row's entry for the reg field instead
     uint8_t group;
-    uint8_t source[3];
     uint8_t data;
     uint8_t regClassBits;
-    uint8_t rmClassBits;
-    uint8_t rmMemorySize;
-    uint8_t fixedA;  // register codes
-    uint8_t fixedB;
     uint8_t dataMemorySize;
     uint8_t shortAddressBelow;  // 1: a 16-bit address size names the entry before
+    // Where the operands that vary with the bytes go: the record offset of the
+    // slot that takes the reg, the r/m and the data operand, or kNoSlot. The
+    // slots are first written whole from slotHeads (the fixed registers in
+    // theirs, zero elsewhere), then these three are stored over theirs.
+    uint8_t regAt;
+    uint8_t rmAt;
+    uint8_t dataAt;
+    uint64_t slotHeads[3];
+    // The r/m operand's memory size or class bits, where they lie in its first word.
+    uint64_t rmMemoryBits;
+    uint64_t rmRegisterBits;
 };
+inline constexpr uint8_t kNoSlot = 0xFF;
+static_assert(sizeof(StraightLineEntry) == 64, "the entry tables are indexed by a shift");
 
 // Byte positions in the record's first eight bytes.
 namespace HeaderByte {
@@ -718,22 +727,38 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
                       HeaderField(HeaderByte::DecodeFlags, twoByte ? DecodeFlag::TwoByteOpcode : 0) |
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.hasModRM = form.hasModRM ? 1 : 0;
-    for (unsigned reg = 0; reg < 8; ++reg) {
-        resolved.validEncodings =
-            static_cast<uint16_t>(resolved.validEncodings | (TakesEncoding(form, reg, false) << reg) |
-                                  (TakesEncoding(form, reg, true) << (8 + reg)));
+    // Bit (mod << 3 | reg): mod 3 is the register form.
+    for (unsigned modReg = 0; modReg < 32; ++modReg) {
+        resolved.validByModReg |= static_cast<uint32_t>(TakesEncoding(form, modReg & 7, modReg >= 24)) << modReg;
     }
     resolved.regRow = form.regRow;
     resolved.group = form.group;
-    for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
     resolved.data = form.data;
     resolved.regClassBits = kSizingBits[form.regSizing][operand32].classBits;
-    resolved.rmClassBits = kSizingBits[form.rmSizing][operand32].classBits;
-    resolved.rmMemorySize = kSizingBits[form.rmSizing][operand32].memorySize;
-    resolved.fixedA = static_cast<uint8_t>(form.fixedA | kSizingBits[form.fixedASizing][operand32].classBits);
-    resolved.fixedB = static_cast<uint8_t>(form.fixedB | kSizingBits[form.fixedBSizing][operand32].classBits);
     resolved.dataMemorySize = kSizingBits[form.dataSizing][operand32].memorySize;
     resolved.shortAddressBelow = form.shortAddressBelow ? 1 : 0;
+    resolved.rmMemoryBits = static_cast<uint64_t>(kSizingBits[form.rmSizing][operand32].memorySize) << 8;
+    resolved.rmRegisterBits = static_cast<uint64_t>(kSizingBits[form.rmSizing][operand32].classBits) << 16;
+    const uint8_t fixedA = static_cast<uint8_t>(form.fixedA | kSizingBits[form.fixedASizing][operand32].classBits);
+    const uint8_t fixedB = static_cast<uint8_t>(form.fixedB | kSizingBits[form.fixedBSizing][operand32].classBits);
+    resolved.regAt = resolved.rmAt = resolved.dataAt = kNoSlot;
+    for (unsigned slot = 0; slot < 3; ++slot) {
+        const auto at = static_cast<uint8_t>(8 + 20 * slot);  // the record offset of operands[slot]
+        // The varying operands are stored over their slots one after the
+        // other: a form that took one of them into two slots stops the build.
+        const auto place = [at](uint8_t& where) {
+            if (where != kNoSlot) throw "a form takes the same operand into two slots";
+            where = at;
+        };
+        switch (form.source[slot]) {
+            case OperandSource::Reg: place(resolved.regAt); break;
+            case OperandSource::Rm: place(resolved.rmAt); break;
+            case OperandSource::Data: place(resolved.dataAt); break;
+            case OperandSource::FixedA: resolved.slotHeads[slot] = static_cast<uint64_t>(fixedA) << 16; break;
+            case OperandSource::FixedB: resolved.slotHeads[slot] = static_cast<uint64_t>(fixedB) << 16; break;
+            default: break;
+        }
+    }
     return resolved;
 }
 

@@ -42,12 +42,6 @@ namespace MiddleField {
 enum : unsigned { DispHigh = 4, ImmSize = 6 };
 }
 
-// `ifClear` or `ifSet` by `condition`, as arithmetic: the compiler may turn a
-// conditional expression into a branch, and these conditions follow the code.
-constexpr uint32_t Select(bool condition, uint32_t ifClear, uint32_t ifSet) {
-    return ifClear ^ ((ifClear ^ ifSet) & (0u - static_cast<uint32_t>(condition)));
-}
-
 inline uint64_t Load64(const uint8_t* bytes) {
     uint64_t value;
     std::memcpy(&value, bytes, sizeof(value));
