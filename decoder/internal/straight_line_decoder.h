@@ -80,7 +80,10 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     std::memcpy(rmSlot, &rmHead, sizeof(rmHead));
     std::memcpy(rmSlot + 8, &rmMiddle, sizeof(rmMiddle));
 
-    const uint64_t raw = LoadWithinWindow(bytes, dataAt);
+    // Without a prefix the data starts at most 8 bytes in (0Fh, opcode,
+    // ModR/M, SIB, displacement): eight bytes from there lie inside the window.
+    static_assert(8 + 8 <= kDecodeWindow, "an unprefixed instruction's data is loaded whole");
+    const uint64_t raw = position == 0 ? Load64(bytes + dataAt) : LoadWithinWindow(bytes, dataAt);
     const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<uint32_t>(raw) << layout.signShift) >>
                                                  layout.signShift);
     const uint64_t dataHead = layout.head | Put(Field::MemorySize, entry->dataMemorySize);
