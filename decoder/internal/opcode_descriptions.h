@@ -634,13 +634,13 @@ constexpr RowOpcode RowOpcodeOf(unsigned row) {
 // 64 bytes: the tables are indexed by a shift.
 struct alignas(64) StraightLineEntry {
     uint64_t header;  // the record's first eight bytes: class, subclass, name
-                      // (0 for a group: its row names it), two-byte flag, operand count
+                      // (0 for a name group: its row names it), two-byte flag, operand count
     uint32_t validByModReg;  // bit (ModR/M byte >> 3), i.e. by mod and reg field: the
                              // entry names an instruction (or has no ModR/M byte);
                              // 0 when the opcode has no straight-line form
     uint8_t hasModRM;     // 1 when a ModR/M byte follows the opcode
-    uint8_t regRow;       // RegRow: take the row's entry for the reg field instead
-    uint8_t group;
+    uint8_t regRow;       // not 0: take the entry for the reg field from this row of
+                          // kStraightLineRowEntries instead (a RegRow, or a name group's opcode)
     uint8_t data;
     uint8_t regClassBits;
     uint8_t dataMemorySize;
@@ -732,7 +732,6 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
         resolved.validByModReg |= static_cast<uint32_t>(TakesEncoding(form, modReg & 7, modReg >= 24)) << modReg;
     }
     resolved.regRow = form.regRow;
-    resolved.group = form.group;
     resolved.data = form.data;
     resolved.regClassBits = kSizingBits[form.regSizing][operand32].classBits;
     resolved.dataMemorySize = kSizingBits[form.dataSizing][operand32].memorySize;
@@ -762,6 +761,40 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
     return resolved;
 }
 
+// The opcodes whose reg field picks only the name (a NameGroup, no RegRow)
+// take a row of entries too, after the RegRow rows, each entry named: the
+// straight line then finds every name in its entry's header.
+struct GroupOpcode {
+    uint8_t map;
+    uint8_t byte;
+};
+constexpr bool IsNameGroupOpcode(const OpcodeDescription& form) {
+    return form.group != NameGroup::None && form.regRow == RegRow::None;
+}
+constexpr unsigned CountNameGroupOpcodes() {
+    unsigned count = 0;
+    for (const auto& map : kOpcodeDescriptions) {
+        for (const OpcodeDescription& form : map) count += IsNameGroupOpcode(form);
+    }
+    return count;
+}
+inline constexpr unsigned kNameGroupOpcodeCount = CountNameGroupOpcodes();
+inline constexpr unsigned kStraightLineRowCount = RegRow::kCount + kNameGroupOpcodeCount;
+static_assert(kStraightLineRowCount <= 256, "a row index is a byte");
+
+inline constexpr std::array<GroupOpcode, kNameGroupOpcodeCount> kNameGroupOpcodes = [] {
+    std::array<GroupOpcode, kNameGroupOpcodeCount> opcodes{};
+    unsigned next = 0;
+    for (unsigned map = 0; map < OpcodeMap::kCount; ++map) {
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (IsNameGroupOpcode(kOpcodeDescriptions[map][byte])) {
+                opcodes[next++] = {static_cast<uint8_t>(map), static_cast<uint8_t>(byte)};
+            }
+        }
+    }
+    return opcodes;
+}();
+
 // Indexed by [operand32][OpcodeMap][opcode byte].
 using StraightLineMaps = std::array<std::array<std::array<StraightLineEntry, 256>, OpcodeMap::kCount>, 2>;
 inline constexpr StraightLineMaps kStraightLineEntries = [] {
@@ -773,20 +806,35 @@ inline constexpr StraightLineMaps kStraightLineEntries = [] {
                                                           map != OpcodeMap::OneByte, static_cast<uint8_t>(byte));
             }
         }
+        for (unsigned group = 0; group < kNameGroupOpcodeCount; ++group) {
+            const GroupOpcode opcode = kNameGroupOpcodes[group];
+            forms[operand32][opcode.map][opcode.byte].regRow = static_cast<uint8_t>(RegRow::kCount + group);
+        }
     }
     return forms;
 }();
 
-// Indexed by [operand32][RegRow][reg field]; row 0 is never taken.
-using StraightLineRows = std::array<std::array<std::array<StraightLineEntry, 8>, RegRow::kCount>, 2>;
+// Indexed by [operand32][row][reg field]; row 0 is never taken.
+using StraightLineRows = std::array<std::array<std::array<StraightLineEntry, 8>, kStraightLineRowCount>, 2>;
 inline constexpr StraightLineRows kStraightLineRowEntries = [] {
     StraightLineRows forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
         for (unsigned row = 1; row < RegRow::kCount; ++row) {
             const RowOpcode opcode = RowOpcodeOf(row);
             for (unsigned reg = 0; reg < 8; ++reg) {
-                forms[operand32][row][reg] =
-                    ResolveEntry(kRegRowDescriptions[row][reg], operand32 != 0, opcode.twoByte, opcode.byte);
+                const OpcodeDescription& form = kRegRowDescriptions[row][reg];
+                // A row's entry names itself: its name may not come from a group too.
+                if (form.group != NameGroup::None) throw "a reg row entry with a name group";
+                forms[operand32][row][reg] = ResolveEntry(form, operand32 != 0, opcode.twoByte, opcode.byte);
+            }
+        }
+        for (unsigned group = 0; group < kNameGroupOpcodeCount; ++group) {
+            const GroupOpcode opcode = kNameGroupOpcodes[group];
+            const OpcodeDescription& form = kOpcodeDescriptions[opcode.map][opcode.byte];
+            for (unsigned reg = 0; reg < 8; ++reg) {
+                StraightLineEntry& entry = forms[operand32][RegRow::kCount + group][reg];
+                entry = ResolveEntry(form, operand32 != 0, opcode.map != OpcodeMap::OneByte, opcode.byte);
+                entry.header |= HeaderField(HeaderByte::Mnemonic, kGroupNames[form.group][reg]);
             }
         }
     }

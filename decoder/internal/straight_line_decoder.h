@@ -43,7 +43,7 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;
-    // Groups whose reg field decides the operands take their row's entry.
+    // Opcodes whose reg field decides the operands or the name take their row's entry.
     const StraightLineEntry* const rowEntry = &kStraightLineRowEntries[sizes.operand32][entry->regRow][regField];
     entry = entry->regRow != RegRow::None ? rowEntry : entry;
     if (((entry->validByModReg >> (modrm[0] >> 3)) & 1) == 0) return false;
@@ -94,17 +94,17 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     std::memcpy(dataSlot + 8, &dataMiddle, sizeof(dataMiddle));
     std::memcpy(dataSlot + 16, &dataImm, sizeof(dataImm));
 
-    // The header in one store: the entry's part, the prefixes, the ModR/M flags,
-    // the length and a group's name.
+    // The header in one store: the entry's part (with the name), the
+    // prefixes, the ModR/M flags and the length.
     const unsigned length = dataAt + layout.consumed;
     // jcxz is the entry before jecxz: subtracted from the name field, which
     // holds at least jecxz then, so nothing borrows from the fields above.
-    const uint64_t name = static_cast<uint64_t>(kGroupNames[entry->group][regField]) -
-                          (entry->shortAddressBelow & !sizes.address32);
+    const uint64_t shortAddressName = static_cast<uint64_t>(entry->shortAddressBelow & !sizes.address32)
+                                      << (8 * HeaderByte::Mnemonic);
     const uint64_t header =
         (entry->header | prefixes.flags | (rm.flags & modrmMask) |
-         HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) +
-        (name << (8 * HeaderByte::Mnemonic));
+         HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) -
+        shortAddressName;
     std::memcpy(&record, &header, sizeof(header));
     // The length byte once more, on its own: a caller stepping through code
     // reads it to find the next instruction, and a load from this store waits
