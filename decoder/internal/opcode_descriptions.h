@@ -648,7 +648,9 @@ struct alignas(64) StraightLineEntry {
     // Where the operands that vary with the bytes go: the record offset of the
     // slot that takes the reg, the r/m and the data operand, or kNoSlot. The
     // slots are first written whole from slotHeads (the fixed registers in
-    // theirs, zero elsewhere), then these three are stored over theirs.
+    // theirs, zero elsewhere), then these three are stored over theirs. A reg
+    // operand with no slot has offset 0: its byte lands in the header, which
+    // is stored after it.
     uint8_t regAt;
     uint8_t rmAt;
     uint8_t dataAt;
@@ -758,6 +760,7 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
             default: break;
         }
     }
+    if (resolved.regAt == kNoSlot) resolved.regAt = 0;
     return resolved;
 }
 

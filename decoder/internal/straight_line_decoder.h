@@ -58,8 +58,8 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
 
     // The slots whole, from the entry: the registers the opcode fixes, zero
     // elsewhere. Then the three operands that vary with the bytes are stored
-    // over the slots that take them; one the entry has no slot for goes to a
-    // scratch operand instead.
+    // over the slots that take them; an r/m or data operand the entry has no
+    // slot for goes to a scratch operand instead, a reg operand to the header.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC unroll 3
 #endif
@@ -69,7 +69,7 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     const auto destination = [&](uint8_t at) { return at != kNoSlot ? base + at : scratch; };
 
     // The reg operand: a register (kind 0), its code alone.
-    destination(entry->regAt)[Field::Reg] = static_cast<uint8_t>(regField | entry->regClassBits);
+    base[entry->regAt + Field::Reg] = static_cast<uint8_t>(regField | entry->regClassBits);
 
     // A register r/m operand gets class bits, a memory one a memory size
     // (kind 1): one of two words of the entry, by a conditional move.
