@@ -639,8 +639,14 @@ struct alignas(64) StraightLineEntry {
                              // entry names an instruction (or has no ModR/M byte);
                              // 0 when the opcode has no straight-line form
     uint8_t hasModRM;     // 1 when a ModR/M byte follows the opcode
-    uint8_t regRow;       // not 0: take the entry for the reg field from this row of
-                          // kStraightLineRowEntries instead (a RegRow, or a name group's opcode)
+    // The entry the straight line takes is kStraightLineEntries' entry
+    // rowIndex + (reg field & regMask): this one (regMask 0), or for an opcode
+    // whose reg field decides more than the register (a RegRow, or a name
+    // group's opcode) the one of its row (regMask 7). An index, not a
+    // conditional: the compiler makes that a branch, which the common group
+    // opcodes mispredict.
+    uint16_t rowIndex;
+    uint8_t regMask;
     uint8_t data;
     uint8_t regClassBits;
     uint8_t dataMemorySize;
@@ -733,7 +739,6 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
     for (unsigned modReg = 0; modReg < 32; ++modReg) {
         resolved.validByModReg |= static_cast<uint32_t>(TakesEncoding(form, modReg & 7, modReg >= 24)) << modReg;
     }
-    resolved.regRow = form.regRow;
     resolved.data = form.data;
     resolved.regClassBits = kSizingBits[form.regSizing][operand32].classBits;
     resolved.dataMemorySize = kSizingBits[form.dataSizing][operand32].memorySize;
@@ -783,7 +788,6 @@ constexpr unsigned CountNameGroupOpcodes() {
 }
 inline constexpr unsigned kNameGroupOpcodeCount = CountNameGroupOpcodes();
 inline constexpr unsigned kStraightLineRowCount = RegRow::kCount + kNameGroupOpcodeCount;
-static_assert(kStraightLineRowCount <= 256, "a row index is a byte");
 
 inline constexpr std::array<GroupOpcode, kNameGroupOpcodeCount> kNameGroupOpcodes = [] {
     std::array<GroupOpcode, kNameGroupOpcodeCount> opcodes{};
@@ -798,46 +802,59 @@ inline constexpr std::array<GroupOpcode, kNameGroupOpcodeCount> kNameGroupOpcode
     return opcodes;
 }();
 
-// Indexed by [operand32][OpcodeMap][opcode byte].
-using StraightLineMaps = std::array<std::array<std::array<StraightLineEntry, 256>, OpcodeMap::kCount>, 2>;
-inline constexpr StraightLineMaps kStraightLineEntries = [] {
-    StraightLineMaps forms{};
+// The entries by [operand32][index]: the three maps first, by OpcodeMap * 256
+// + opcode byte, then the rows by kRowsStart + row * 8 + reg field (row 0 is
+// never taken).
+inline constexpr unsigned kRowsStart = OpcodeMap::kCount * 256;
+inline constexpr unsigned kStraightLineEntryCount = kRowsStart + kStraightLineRowCount * 8;
+static_assert(kStraightLineEntryCount <= 0x10000, "an entry index is 16 bits");
+using StraightLineTable = std::array<std::array<StraightLineEntry, kStraightLineEntryCount>, 2>;
+
+constexpr StraightLineEntry Unrouted(StraightLineEntry entry, unsigned index) {
+    entry.rowIndex = static_cast<uint16_t>(index);
+    entry.regMask = 0;
+    return entry;
+}
+
+inline constexpr StraightLineTable kStraightLineEntries = [] {
+    StraightLineTable forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
+        auto& entries = forms[operand32];
         for (unsigned map = 0; map < OpcodeMap::kCount; ++map) {
             for (unsigned byte = 0; byte < 256; ++byte) {
-                forms[operand32][map][byte] = ResolveEntry(kOpcodeDescriptions[map][byte], operand32 != 0,
-                                                          map != OpcodeMap::OneByte, static_cast<uint8_t>(byte));
+                const OpcodeDescription& form = kOpcodeDescriptions[map][byte];
+                const unsigned index = map * 256 + byte;
+                entries[index] = Unrouted(
+                    ResolveEntry(form, operand32 != 0, map != OpcodeMap::OneByte, static_cast<uint8_t>(byte)), index);
+                if (form.regRow != RegRow::None) {
+                    entries[index].rowIndex = static_cast<uint16_t>(kRowsStart + form.regRow * 8);
+                    entries[index].regMask = 7;
+                }
             }
         }
-        for (unsigned group = 0; group < kNameGroupOpcodeCount; ++group) {
-            const GroupOpcode opcode = kNameGroupOpcodes[group];
-            forms[operand32][opcode.map][opcode.byte].regRow = static_cast<uint8_t>(RegRow::kCount + group);
-        }
-    }
-    return forms;
-}();
-
-// Indexed by [operand32][row][reg field]; row 0 is never taken.
-using StraightLineRows = std::array<std::array<std::array<StraightLineEntry, 8>, kStraightLineRowCount>, 2>;
-inline constexpr StraightLineRows kStraightLineRowEntries = [] {
-    StraightLineRows forms{};
-    for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
         for (unsigned row = 1; row < RegRow::kCount; ++row) {
             const RowOpcode opcode = RowOpcodeOf(row);
             for (unsigned reg = 0; reg < 8; ++reg) {
                 const OpcodeDescription& form = kRegRowDescriptions[row][reg];
                 // A row's entry names itself: its name may not come from a group too.
                 if (form.group != NameGroup::None) throw "a reg row entry with a name group";
-                forms[operand32][row][reg] = ResolveEntry(form, operand32 != 0, opcode.twoByte, opcode.byte);
+                const unsigned index = kRowsStart + row * 8 + reg;
+                entries[index] = Unrouted(ResolveEntry(form, operand32 != 0, opcode.twoByte, opcode.byte), index);
             }
         }
         for (unsigned group = 0; group < kNameGroupOpcodeCount; ++group) {
             const GroupOpcode opcode = kNameGroupOpcodes[group];
             const OpcodeDescription& form = kOpcodeDescriptions[opcode.map][opcode.byte];
+            const unsigned row = RegRow::kCount + group;
+            StraightLineEntry& opcodeEntry = entries[opcode.map * 256 + opcode.byte];
+            opcodeEntry.rowIndex = static_cast<uint16_t>(kRowsStart + row * 8);
+            opcodeEntry.regMask = 7;
             for (unsigned reg = 0; reg < 8; ++reg) {
-                StraightLineEntry& entry = forms[operand32][RegRow::kCount + group][reg];
-                entry = ResolveEntry(form, operand32 != 0, opcode.map != OpcodeMap::OneByte, opcode.byte);
+                const unsigned index = kRowsStart + row * 8 + reg;
+                StraightLineEntry entry =
+                    ResolveEntry(form, operand32 != 0, opcode.map != OpcodeMap::OneByte, opcode.byte);
                 entry.header |= HeaderField(HeaderByte::Mnemonic, kGroupNames[form.group][reg]);
+                entries[index] = Unrouted(entry, index);
             }
         }
     }

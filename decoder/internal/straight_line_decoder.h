@@ -39,13 +39,13 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     const unsigned map = twoByte + (twoByte & repBeforeOpcode);
     // A conditional move, not arithmetic: two instructions.
     const unsigned index = twoByte ? second : opcode;
-    const StraightLineEntry* entry = &kStraightLineEntries[sizes.operand32][map][index];
+    const auto& entries = kStraightLineEntries[sizes.operand32];
+    const StraightLineEntry* entry = &entries[map * 256 + index];
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;
     // Opcodes whose reg field decides the operands or the name take their row's entry.
-    const StraightLineEntry* const rowEntry = &kStraightLineRowEntries[sizes.operand32][entry->regRow][regField];
-    entry = entry->regRow != RegRow::None ? rowEntry : entry;
+    entry = &entries[entry->rowIndex + (regField & entry->regMask)];
     if (((entry->validByModReg >> (modrm[0] >> 3)) & 1) == 0) return false;
 
     // The ModR/M byte is decoded whether or not the entry has one, and counted
