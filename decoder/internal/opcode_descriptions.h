@@ -656,7 +656,8 @@ struct alignas(64) StraightLineEntry {
     // slots are first written whole from slotHeads (the fixed registers in
     // theirs, zero elsewhere), then these three are stored over theirs. A reg
     // operand with no slot has offset 0: its byte lands in the header, which
-    // is stored after it.
+    // is stored after it; an r/m operand with none has the third slot's,
+    // which is written after it.
     uint8_t regAt;
     uint8_t rmAt;
     uint8_t dataAt;
@@ -766,6 +767,12 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
         }
     }
     if (resolved.regAt == kNoSlot) resolved.regAt = 0;
+    // The r/m operand is stored before the third slot is written (see the
+    // straight line): with no slot of its own it goes there, and it may not
+    // take that slot itself.
+    constexpr uint8_t kThirdSlotAt = 8 + 20 * 2;
+    if (resolved.rmAt == kThirdSlotAt) throw "an r/m operand in the third slot";
+    if (resolved.rmAt == kNoSlot) resolved.rmAt = kThirdSlotAt;
     return resolved;
 }
 

@@ -58,27 +58,27 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
 
     // The slots whole, from the entry: the registers the opcode fixes, zero
     // elsewhere. Then the three operands that vary with the bytes are stored
-    // over the slots that take them; an r/m or data operand the entry has no
-    // slot for goes to a scratch operand instead, a reg operand to the header.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC unroll 3
-#endif
-    for (unsigned slot = 0; slot < 3; ++slot) StoreOperand(record.operands[slot], entry->slotHeads[slot], 0, 0);
+    // over the slots that take them. One the entry has no slot for goes
+    // where it is overwritten: a reg operand to the header, stored last; an
+    // r/m operand, stored before the third slot is written, to that slot; a
+    // data operand to a scratch operand.
     unsigned char scratch[sizeof(OperandDescriptor)];
     unsigned char* const base = reinterpret_cast<unsigned char*>(&record);
-    const auto destination = [&](uint8_t at) { return at != kNoSlot ? base + at : scratch; };
-
-    // The reg operand: a register (kind 0), its code alone.
-    base[entry->regAt + Field::Reg] = static_cast<uint8_t>(regField | entry->regClassBits);
+    StoreOperand(record.operands[0], entry->slotHeads[0], 0, 0);
+    StoreOperand(record.operands[1], entry->slotHeads[1], 0, 0);
 
     // A register r/m operand gets class bits, a memory one a memory size
     // (kind 1): one of two words of the entry, by a conditional move.
     const uint64_t rmHead =
         rm.head | ((rm.head & OperandKind::Memory) != 0 ? entry->rmMemoryBits : entry->rmRegisterBits);
     const uint64_t rmMiddle = rm.disp;
-    unsigned char* const rmSlot = destination(entry->rmAt);
+    unsigned char* const rmSlot = base + entry->rmAt;
     std::memcpy(rmSlot, &rmHead, sizeof(rmHead));
     std::memcpy(rmSlot + 8, &rmMiddle, sizeof(rmMiddle));
+    StoreOperand(record.operands[2], entry->slotHeads[2], 0, 0);
+
+    // The reg operand: a register (kind 0), its code alone.
+    base[entry->regAt + Field::Reg] = static_cast<uint8_t>(regField | entry->regClassBits);
 
     // Without a prefix the data starts at most 8 bytes in (0Fh, opcode,
     // ModR/M, SIB, displacement): eight bytes from there lie inside the window.
@@ -89,7 +89,7 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     const uint64_t dataHead = layout.head | Put(Field::MemorySize, entry->dataMemorySize);
     const uint64_t dataMiddle = layout.middle | (raw & layout.dispMask);
     const uint32_t dataImm = (value & layout.immMask) | layout.constant;
-    unsigned char* const dataSlot = destination(entry->dataAt);
+    unsigned char* const dataSlot = entry->dataAt != kNoSlot ? base + entry->dataAt : scratch;
     std::memcpy(dataSlot, &dataHead, sizeof(dataHead));
     std::memcpy(dataSlot + 8, &dataMiddle, sizeof(dataMiddle));
     std::memcpy(dataSlot + 16, &dataImm, sizeof(dataImm));
