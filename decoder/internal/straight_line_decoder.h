@@ -64,8 +64,8 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     // data operand to a scratch operand.
     unsigned char scratch[sizeof(OperandDescriptor)];
     unsigned char* const base = reinterpret_cast<unsigned char*>(&record);
-    StoreOperand(record.operands[0], entry->slotHeads[0], 0, 0);
-    StoreOperand(record.operands[1], entry->slotHeads[1], 0, 0);
+    StoreHeadOnly(record.operands[0], entry->slotHeads[0]);
+    StoreHeadOnly(record.operands[1], entry->slotHeads[1]);
 
     // A register r/m operand gets class bits, a memory one a memory size
     // (kind 1): one of two words of the entry, by a conditional move.
@@ -75,7 +75,7 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     unsigned char* const rmSlot = base + entry->rmAt;
     std::memcpy(rmSlot, &rmHead, sizeof(rmHead));
     std::memcpy(rmSlot + 8, &rmMiddle, sizeof(rmMiddle));
-    StoreOperand(record.operands[2], entry->slotHeads[2], 0, 0);
+    StoreHeadOnly(record.operands[2], entry->slotHeads[2]);
 
     // The reg operand: a register (kind 0), its code alone.
     base[entry->regAt + Field::Reg] = static_cast<uint8_t>(regField | entry->regClassBits);
