@@ -119,14 +119,41 @@ struct RmOperand {
     uint8_t flags;      // PrefixFlag bits the ModR/M byte sets
 };
 
+// The r/m heads of 32-bit addressing in one table: rows 0-3 by [mod][SIB
+// byte] for the ModR/M bytes with a SIB byte, row 4 by the ModR/M byte for
+// the others. Each ModR/M byte says where its head lies: one load, no select.
+struct Rm32Index {
+    uint16_t row;     // the head's index with a SIB byte of 0
+    uint8_t sibMask;  // 0xFF: the SIB byte is added to `row`
+    uint8_t sib;      // 1: a SIB byte follows
+};
+
+inline constexpr std::array<uint64_t, 5 * 256> kRm32Heads = [] {
+    std::array<uint64_t, 5 * 256> heads{};
+    for (unsigned mod = 0; mod < 4; ++mod) {
+        for (unsigned sib = 0; sib < 256; ++sib) heads[mod * 256 + sib] = kSibHeads[mod][sib];
+    }
+    for (unsigned modrm = 0; modrm < 256; ++modrm) heads[4 * 256 + modrm] = kRm32Entries[modrm].head;
+    return heads;
+}();
+
+inline constexpr std::array<Rm32Index, 256> kRm32Indexes = [] {
+    std::array<Rm32Index, 256> indexes{};
+    for (unsigned modrm = 0; modrm < 256; ++modrm) {
+        const Rm32Entry& entry = kRm32Entries[modrm];
+        indexes[modrm] = entry.sib ? Rm32Index{static_cast<uint16_t>(entry.mod * 256), 0xFF, 1}
+                                   : Rm32Index{static_cast<uint16_t>(4 * 256 + modrm), 0, 0};
+    }
+    return indexes;
+}();
+
 // Both read the six bytes from `modrm` that the longest form takes, whatever the form.
 inline RmOperand DecodeRm32(const uint8_t* modrm) {
-    const Rm32Entry& entry = kRm32Entries[modrm[0]];
-    const uint64_t sibMask = 0 - static_cast<uint64_t>(entry.sib);
-    const uint64_t head = (entry.head & ~sibMask) | (kSibHeads[entry.mod][modrm[1]] & sibMask);
+    const Rm32Index index = kRm32Indexes[modrm[0]];
+    const uint64_t head = kRm32Heads[index.row + (modrm[1] & index.sibMask)];
     const unsigned dispSize = (head >> (8 * Field::DispSize)) & 0xFF;
-    return {head, Load32(modrm + 1 + entry.sib) & kDispMasks[dispSize], 1u + entry.sib + dispSize,
-            static_cast<uint8_t>(PrefixFlag::HasModRM | (entry.sib * PrefixFlag::HasSIB))};
+    return {head, Load32(modrm + 1 + index.sib) & kDispMasks[dispSize], 1u + index.sib + dispSize,
+            static_cast<uint8_t>(PrefixFlag::HasModRM | (index.sib * PrefixFlag::HasSIB))};
 }
 
 inline RmOperand DecodeRm16(const uint8_t* modrm) {

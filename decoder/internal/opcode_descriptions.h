@@ -631,25 +631,43 @@ constexpr RowOpcode RowOpcodeOf(unsigned row) {
 // per instruction, with the sizes already turned into class bits and memory
 // sizes, the fixed registers into register codes, and the record's header as
 // far as the opcode decides it.
-struct StraightLineEntry {
+// 64 bytes: the tables are indexed by a shift.
+struct alignas(64) StraightLineEntry {
     uint64_t header;  // the record's first eight bytes: class, subclass, name
-                      // (0 for a group: its row names it), two-byte flag, operand count
-    uint16_t validEncodings;  // bit r: reg field r with a memory operand (or no ModR/M)
-                          // names an instruction; bit 8 + r: with a register operand;
-                          // 0 when the opcode has no straight-line form
+                      // (0 for a name group: its row names it), two-byte flag, operand count
+    uint32_t validByModReg;  // bit (ModR/M byte >> 3), i.e. by mod and reg field: the
+                             // entry names an instruction (or has no ModR/M byte);
+                             // 0 when the opcode has no straight-line form
     uint8_t hasModRM;     // 1 when a ModR/M byte follows the opcode
-    uint8_t regRow;       // RegRow: take the row's entry for the reg field instead
-    uint8_t group;
-    uint8_t source[3];
+    // The entry the straight line takes is kStraightLineEntries' entry
+    // rowIndex + (reg field & regMask): this one (regMask 0), or for an opcode
+    // whose reg field decides more than the register (a RegRow, or a name
+    // group's opcode) the one of its row (regMask 7). An index, not a
+    // conditional: the compiler makes that a branch, which the common group
+    // opcodes mispredict.
+    uint16_t rowIndex;
+    uint8_t regMask;
     uint8_t data;
     uint8_t regClassBits;
-    uint8_t rmClassBits;
-    uint8_t rmMemorySize;
-    uint8_t fixedA;  // register codes
-    uint8_t fixedB;
     uint8_t dataMemorySize;
     uint8_t shortAddressBelow;  // 1: a 16-bit address size names the entry before
+    // Where the operands that vary with the bytes go: the record offset of the
+    // slot that takes the reg, the r/m and the data operand, or kNoSlot. The
+    // slots are first written whole from slotHeads (the fixed registers in
+    // theirs, zero elsewhere), then these three are stored over theirs. A reg
+    // operand with no slot has offset 0: its byte lands in the header, which
+    // is stored after it; an r/m operand with none has the third slot's,
+    // which is written after it.
+    uint8_t regAt;
+    uint8_t rmAt;
+    uint8_t dataAt;
+    uint64_t slotHeads[3];
+    // The r/m operand's memory size or class bits, where they lie in its first word.
+    uint64_t rmMemoryBits;
+    uint64_t rmRegisterBits;
 };
+inline constexpr uint8_t kNoSlot = 0xFF;
+static_assert(sizeof(StraightLineEntry) == 64, "the entry tables are indexed by a shift");
 
 // Byte positions in the record's first eight bytes.
 namespace HeaderByte {
@@ -718,50 +736,132 @@ constexpr StraightLineEntry ResolveEntry(const OpcodeDescription& form, bool ope
                       HeaderField(HeaderByte::DecodeFlags, twoByte ? DecodeFlag::TwoByteOpcode : 0) |
                       HeaderField(HeaderByte::OperandCount, form.operandCount);
     resolved.hasModRM = form.hasModRM ? 1 : 0;
-    for (unsigned reg = 0; reg < 8; ++reg) {
-        resolved.validEncodings =
-            static_cast<uint16_t>(resolved.validEncodings | (TakesEncoding(form, reg, false) << reg) |
-                                  (TakesEncoding(form, reg, true) << (8 + reg)));
+    // Bit (mod << 3 | reg): mod 3 is the register form.
+    for (unsigned modReg = 0; modReg < 32; ++modReg) {
+        resolved.validByModReg |= static_cast<uint32_t>(TakesEncoding(form, modReg & 7, modReg >= 24)) << modReg;
     }
-    resolved.regRow = form.regRow;
-    resolved.group = form.group;
-    for (unsigned slot = 0; slot < 3; ++slot) resolved.source[slot] = form.source[slot];
     resolved.data = form.data;
     resolved.regClassBits = kSizingBits[form.regSizing][operand32].classBits;
-    resolved.rmClassBits = kSizingBits[form.rmSizing][operand32].classBits;
-    resolved.rmMemorySize = kSizingBits[form.rmSizing][operand32].memorySize;
-    resolved.fixedA = static_cast<uint8_t>(form.fixedA | kSizingBits[form.fixedASizing][operand32].classBits);
-    resolved.fixedB = static_cast<uint8_t>(form.fixedB | kSizingBits[form.fixedBSizing][operand32].classBits);
     resolved.dataMemorySize = kSizingBits[form.dataSizing][operand32].memorySize;
     resolved.shortAddressBelow = form.shortAddressBelow ? 1 : 0;
+    resolved.rmMemoryBits = static_cast<uint64_t>(kSizingBits[form.rmSizing][operand32].memorySize) << 8;
+    resolved.rmRegisterBits = static_cast<uint64_t>(kSizingBits[form.rmSizing][operand32].classBits) << 16;
+    const uint8_t fixedA = static_cast<uint8_t>(form.fixedA | kSizingBits[form.fixedASizing][operand32].classBits);
+    const uint8_t fixedB = static_cast<uint8_t>(form.fixedB | kSizingBits[form.fixedBSizing][operand32].classBits);
+    resolved.regAt = resolved.rmAt = resolved.dataAt = kNoSlot;
+    for (unsigned slot = 0; slot < 3; ++slot) {
+        const auto at = static_cast<uint8_t>(8 + 20 * slot);  // the record offset of operands[slot]
+        // The varying operands are stored over their slots one after the
+        // other: a form that took one of them into two slots stops the build.
+        const auto place = [at](uint8_t& where) {
+            if (where != kNoSlot) throw "a form takes the same operand into two slots";
+            where = at;
+        };
+        switch (form.source[slot]) {
+            case OperandSource::Reg: place(resolved.regAt); break;
+            case OperandSource::Rm: place(resolved.rmAt); break;
+            case OperandSource::Data: place(resolved.dataAt); break;
+            case OperandSource::FixedA: resolved.slotHeads[slot] = static_cast<uint64_t>(fixedA) << 16; break;
+            case OperandSource::FixedB: resolved.slotHeads[slot] = static_cast<uint64_t>(fixedB) << 16; break;
+            default: break;
+        }
+    }
+    if (resolved.regAt == kNoSlot) resolved.regAt = 0;
+    // The r/m operand is stored before the third slot is written (see the
+    // straight line): with no slot of its own it goes there, and it may not
+    // take that slot itself.
+    constexpr uint8_t kThirdSlotAt = 8 + 20 * 2;
+    if (resolved.rmAt == kThirdSlotAt) throw "an r/m operand in the third slot";
+    if (resolved.rmAt == kNoSlot) resolved.rmAt = kThirdSlotAt;
     return resolved;
 }
 
-// Indexed by [operand32][OpcodeMap][opcode byte].
-using StraightLineMaps = std::array<std::array<std::array<StraightLineEntry, 256>, OpcodeMap::kCount>, 2>;
-inline constexpr StraightLineMaps kStraightLineEntries = [] {
-    StraightLineMaps forms{};
-    for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
-        for (unsigned map = 0; map < OpcodeMap::kCount; ++map) {
-            for (unsigned byte = 0; byte < 256; ++byte) {
-                forms[operand32][map][byte] = ResolveEntry(kOpcodeDescriptions[map][byte], operand32 != 0,
-                                                          map != OpcodeMap::OneByte, static_cast<uint8_t>(byte));
+// The opcodes whose reg field picks only the name (a NameGroup, no RegRow)
+// take a row of entries too, after the RegRow rows, each entry named: the
+// straight line then finds every name in its entry's header.
+struct GroupOpcode {
+    uint8_t map;
+    uint8_t byte;
+};
+constexpr bool IsNameGroupOpcode(const OpcodeDescription& form) {
+    return form.group != NameGroup::None && form.regRow == RegRow::None;
+}
+constexpr unsigned CountNameGroupOpcodes() {
+    unsigned count = 0;
+    for (const auto& map : kOpcodeDescriptions) {
+        for (const OpcodeDescription& form : map) count += IsNameGroupOpcode(form);
+    }
+    return count;
+}
+inline constexpr unsigned kNameGroupOpcodeCount = CountNameGroupOpcodes();
+inline constexpr unsigned kStraightLineRowCount = RegRow::kCount + kNameGroupOpcodeCount;
+
+inline constexpr std::array<GroupOpcode, kNameGroupOpcodeCount> kNameGroupOpcodes = [] {
+    std::array<GroupOpcode, kNameGroupOpcodeCount> opcodes{};
+    unsigned next = 0;
+    for (unsigned map = 0; map < OpcodeMap::kCount; ++map) {
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (IsNameGroupOpcode(kOpcodeDescriptions[map][byte])) {
+                opcodes[next++] = {static_cast<uint8_t>(map), static_cast<uint8_t>(byte)};
             }
         }
     }
-    return forms;
+    return opcodes;
 }();
 
-// Indexed by [operand32][RegRow][reg field]; row 0 is never taken.
-using StraightLineRows = std::array<std::array<std::array<StraightLineEntry, 8>, RegRow::kCount>, 2>;
-inline constexpr StraightLineRows kStraightLineRowEntries = [] {
-    StraightLineRows forms{};
+// The entries by [operand32][index]: the three maps first, by OpcodeMap * 256
+// + opcode byte, then the rows by kRowsStart + row * 8 + reg field (row 0 is
+// never taken).
+inline constexpr unsigned kRowsStart = OpcodeMap::kCount * 256;
+inline constexpr unsigned kStraightLineEntryCount = kRowsStart + kStraightLineRowCount * 8;
+static_assert(kStraightLineEntryCount <= 0x10000, "an entry index is 16 bits");
+using StraightLineTable = std::array<std::array<StraightLineEntry, kStraightLineEntryCount>, 2>;
+
+constexpr StraightLineEntry Unrouted(StraightLineEntry entry, unsigned index) {
+    entry.rowIndex = static_cast<uint16_t>(index);
+    entry.regMask = 0;
+    return entry;
+}
+
+inline constexpr StraightLineTable kStraightLineEntries = [] {
+    StraightLineTable forms{};
     for (unsigned operand32 = 0; operand32 < 2; ++operand32) {
+        auto& entries = forms[operand32];
+        for (unsigned map = 0; map < OpcodeMap::kCount; ++map) {
+            for (unsigned byte = 0; byte < 256; ++byte) {
+                const OpcodeDescription& form = kOpcodeDescriptions[map][byte];
+                const unsigned index = map * 256 + byte;
+                entries[index] = Unrouted(
+                    ResolveEntry(form, operand32 != 0, map != OpcodeMap::OneByte, static_cast<uint8_t>(byte)), index);
+                if (form.regRow != RegRow::None) {
+                    entries[index].rowIndex = static_cast<uint16_t>(kRowsStart + form.regRow * 8);
+                    entries[index].regMask = 7;
+                }
+            }
+        }
         for (unsigned row = 1; row < RegRow::kCount; ++row) {
             const RowOpcode opcode = RowOpcodeOf(row);
             for (unsigned reg = 0; reg < 8; ++reg) {
-                forms[operand32][row][reg] =
-                    ResolveEntry(kRegRowDescriptions[row][reg], operand32 != 0, opcode.twoByte, opcode.byte);
+                const OpcodeDescription& form = kRegRowDescriptions[row][reg];
+                // A row's entry names itself: its name may not come from a group too.
+                if (form.group != NameGroup::None) throw "a reg row entry with a name group";
+                const unsigned index = kRowsStart + row * 8 + reg;
+                entries[index] = Unrouted(ResolveEntry(form, operand32 != 0, opcode.twoByte, opcode.byte), index);
+            }
+        }
+        for (unsigned group = 0; group < kNameGroupOpcodeCount; ++group) {
+            const GroupOpcode opcode = kNameGroupOpcodes[group];
+            const OpcodeDescription& form = kOpcodeDescriptions[opcode.map][opcode.byte];
+            const unsigned row = RegRow::kCount + group;
+            StraightLineEntry& opcodeEntry = entries[opcode.map * 256 + opcode.byte];
+            opcodeEntry.rowIndex = static_cast<uint16_t>(kRowsStart + row * 8);
+            opcodeEntry.regMask = 7;
+            for (unsigned reg = 0; reg < 8; ++reg) {
+                const unsigned index = kRowsStart + row * 8 + reg;
+                StraightLineEntry entry =
+                    ResolveEntry(form, operand32 != 0, opcode.map != OpcodeMap::OneByte, opcode.byte);
+                entry.header |= HeaderField(HeaderByte::Mnemonic, kGroupNames[form.group][reg]);
+                entries[index] = Unrouted(entry, index);
             }
         }
     }

@@ -37,15 +37,16 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     const bool twoByte = opcode == 0x0F;
     // An F3h right before 0Fh selects the scalar SSE forms.
     const unsigned map = twoByte + (twoByte & repBeforeOpcode);
-    const StraightLineEntry* entry = &kStraightLineEntries[sizes.operand32][map][Select(twoByte, opcode, second)];
+    // A conditional move, not arithmetic: two instructions.
+    const unsigned index = twoByte ? second : opcode;
+    const auto& entries = kStraightLineEntries[sizes.operand32];
+    const StraightLineEntry* entry = &entries[map * 256 + index];
     const unsigned modrmAt = position + 1 + twoByte;
     const uint8_t* const modrm = bytes + modrmAt;
     const unsigned regField = (modrm[0] >> 3) & 7;
-    // Groups whose reg field decides the operands take their row's entry.
-    const StraightLineEntry* const rowEntry = &kStraightLineRowEntries[sizes.operand32][entry->regRow][regField];
-    entry = entry->regRow != RegRow::None ? rowEntry : entry;
-    const unsigned registerForm = modrm[0] >= 0xC0 ? 8 : 0;
-    if (((entry->validEncodings >> (regField | registerForm)) & 1) == 0) return false;
+    // Opcodes whose reg field decides the operands or the name take their row's entry.
+    entry = &entries[entry->rowIndex + (regField & entry->regMask)];
+    if (((entry->validByModReg >> (modrm[0] >> 3)) & 1) == 0) return false;
 
     // The ModR/M byte is decoded whether or not the entry has one, and counted
     // only if it has: a byte that is not a ModR/M byte costs a few loads, a
@@ -55,47 +56,55 @@ inline bool DecodeStraightLine(const uint8_t* bytes, unsigned position, PrefixBy
     const unsigned dataAt = modrmAt + (rm.consumed & modrmMask);
     const DataLayout& layout = kDataLayouts[entry->data][sizes.operand32][sizes.address32];
 
-    // The candidates, indexed by OperandSource; each slot takes the one its entry names.
-    uint64_t head[OperandSource::kCount];
-    uint64_t middle[OperandSource::kCount] = {};
-    uint32_t imm[OperandSource::kCount] = {};
-    head[OperandSource::None] = 0;
-    head[OperandSource::Reg] = Put(Field::Reg, regField | entry->regClassBits);
-    head[OperandSource::FixedA] = Put(Field::Reg, entry->fixedA);
-    head[OperandSource::FixedB] = Put(Field::Reg, entry->fixedB);
+    // The slots whole, from the entry: the registers the opcode fixes, zero
+    // elsewhere. Then the three operands that vary with the bytes are stored
+    // over the slots that take them. One the entry has no slot for goes
+    // where it is overwritten: a reg operand to the header, stored last; an
+    // r/m operand, stored before the third slot is written, to that slot; a
+    // data operand to a scratch operand.
+    unsigned char scratch[sizeof(OperandDescriptor)];
+    unsigned char* const base = reinterpret_cast<unsigned char*>(&record);
+    StoreHeadOnly(record.operands[0], entry->slotHeads[0]);
+    StoreHeadOnly(record.operands[1], entry->slotHeads[1]);
 
-    // A register r/m operand gets class bits, a memory one a memory size (kind 1).
-    const uint64_t memoryMask = 0 - (rm.head & OperandKind::Memory);
-    head[OperandSource::Rm] = rm.head | (Put(Field::MemorySize, entry->rmMemorySize) & memoryMask) |
-                              (Put(Field::Reg, entry->rmClassBits) & ~memoryMask);
-    middle[OperandSource::Rm] = rm.disp;
+    // A register r/m operand gets class bits, a memory one a memory size
+    // (kind 1): one of two words of the entry, by a conditional move.
+    const uint64_t rmHead =
+        rm.head | ((rm.head & OperandKind::Memory) != 0 ? entry->rmMemoryBits : entry->rmRegisterBits);
+    const uint64_t rmMiddle = rm.disp;
+    unsigned char* const rmSlot = base + entry->rmAt;
+    std::memcpy(rmSlot, &rmHead, sizeof(rmHead));
+    std::memcpy(rmSlot + 8, &rmMiddle, sizeof(rmMiddle));
+    StoreHeadOnly(record.operands[2], entry->slotHeads[2]);
 
-    const uint64_t raw = LoadWithinWindow(bytes, dataAt);
+    // The reg operand: a register (kind 0), its code alone.
+    base[entry->regAt + Field::Reg] = static_cast<uint8_t>(regField | entry->regClassBits);
+
+    // Without a prefix the data starts at most 8 bytes in (0Fh, opcode,
+    // ModR/M, SIB, displacement): eight bytes from there lie inside the window.
+    static_assert(8 + 8 <= kDecodeWindow, "an unprefixed instruction's data is loaded whole");
+    const uint64_t raw = position == 0 ? Load64(bytes + dataAt) : LoadWithinWindow(bytes, dataAt);
     const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<uint32_t>(raw) << layout.signShift) >>
                                                  layout.signShift);
-    head[OperandSource::Data] = layout.head | Put(Field::MemorySize, entry->dataMemorySize);
-    middle[OperandSource::Data] = layout.middle | (raw & layout.dispMask);
-    imm[OperandSource::Data] = (value & layout.immMask) | layout.constant;
+    const uint64_t dataHead = layout.head | Put(Field::MemorySize, entry->dataMemorySize);
+    const uint64_t dataMiddle = layout.middle | (raw & layout.dispMask);
+    const uint32_t dataImm = (value & layout.immMask) | layout.constant;
+    unsigned char* const dataSlot = entry->dataAt != kNoSlot ? base + entry->dataAt : scratch;
+    std::memcpy(dataSlot, &dataHead, sizeof(dataHead));
+    std::memcpy(dataSlot + 8, &dataMiddle, sizeof(dataMiddle));
+    std::memcpy(dataSlot + 16, &dataImm, sizeof(dataImm));
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC unroll 3
-#endif
-    for (unsigned slot = 0; slot < 3; ++slot) {
-        const uint8_t source = entry->source[slot];
-        StoreOperand(record.operands[slot], head[source], middle[source], imm[source]);
-    }
-
-    // The header in one store: the entry's part, the prefixes, the ModR/M flags,
-    // the length and a group's name.
+    // The header in one store: the entry's part (with the name), the
+    // prefixes, the ModR/M flags and the length.
     const unsigned length = dataAt + layout.consumed;
     // jcxz is the entry before jecxz: subtracted from the name field, which
     // holds at least jecxz then, so nothing borrows from the fields above.
-    const uint64_t name = static_cast<uint64_t>(kGroupNames[entry->group][regField]) -
-                          (entry->shortAddressBelow & !sizes.address32);
+    const uint64_t shortAddressName = static_cast<uint64_t>(entry->shortAddressBelow & !sizes.address32)
+                                      << (8 * HeaderByte::Mnemonic);
     const uint64_t header =
         (entry->header | prefixes.flags | (rm.flags & modrmMask) |
-         HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) +
-        (name << (8 * HeaderByte::Mnemonic));
+         HeaderField(HeaderByte::RepeatAndLength, prefixes.repeat | (length << RepeatFlag::LengthShift))) -
+        shortAddressName;
     std::memcpy(&record, &header, sizeof(header));
     // The length byte once more, on its own: a caller stepping through code
     // reads it to find the next instruction, and a load from this store waits

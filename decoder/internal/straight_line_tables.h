@@ -42,12 +42,6 @@ namespace MiddleField {
 enum : unsigned { DispHigh = 4, ImmSize = 6 };
 }
 
-// `ifClear` or `ifSet` by `condition`, as arithmetic: the compiler may turn a
-// conditional expression into a branch, and these conditions follow the code.
-constexpr uint32_t Select(bool condition, uint32_t ifClear, uint32_t ifSet) {
-    return ifClear ^ ((ifClear ^ ifSet) & (0u - static_cast<uint32_t>(condition)));
-}
-
 inline uint64_t Load64(const uint8_t* bytes) {
     uint64_t value;
     std::memcpy(&value, bytes, sizeof(value));
@@ -130,11 +124,13 @@ inline constexpr std::array<std::array<std::array<DataLayout, 2>, 2>, DataShape:
     return layouts;
 }();
 
-inline void StoreOperand(OperandDescriptor& operand, uint64_t head, uint64_t middle, uint32_t imm) {
+// An operand whose first word is `head` and the rest zero, in two stores: the
+// twelve zero bytes as 16 from byte 4, then the head over bytes 0-7.
+inline void StoreHeadOnly(OperandDescriptor& operand, uint64_t head) {
     auto* bytes = reinterpret_cast<unsigned char*>(&operand);
+    constexpr unsigned char kZeros[16] = {};
+    std::memcpy(bytes + 4, kZeros, sizeof(kZeros));
     std::memcpy(bytes, &head, sizeof(head));
-    std::memcpy(bytes + 8, &middle, sizeof(middle));
-    std::memcpy(bytes + 16, &imm, sizeof(imm));
 }
 
 }  // namespace vexa::straight_line
